@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/screen/surface.hpp"
+
+namespace runtime::quads {
+
+// One corner of a quad as the 3D device takes it: a pre-transformed screen position
+// (z unused, rhw always 1), a diffuse colour whose top byte is the alpha, a specular colour
+// nobody looks at, and texture coordinates from 0 to 1 across the whole texture.
+struct QuadVertex {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    float rhw = 1.0f;
+    std::uint32_t diffuse = 0xFFFFFFFFu;
+    std::uint32_t specular = 0;
+    float u = 0.0f;
+    float v = 0.0f;
+};
+
+// Blend factors, numbered the way the game asks for them.
+enum BlendFactor : int {
+    BlendZero = 1,
+    BlendOne = 2,
+    BlendSourceColour = 3,
+    BlendOneMinusSourceColour = 4,
+    BlendSourceAlpha = 5,
+    BlendOneMinusSourceAlpha = 6,
+    BlendDestAlpha = 7,
+    BlendOneMinusDestAlpha = 8,
+    BlendDestColour = 9,
+    BlendOneMinusDestColour = 10,
+    BlendSourceAlphaSaturated = 11,
+};
+
+constexpr bool IsBlendFactor(int factor) {
+    return factor >= BlendZero && factor <= BlendSourceAlphaSaturated;
+}
+
+// How a quad is put on the target: blend = source x sourceFactor + dest x destFactor,
+// nearest or bilinear texel sampling.
+struct QuadRasterState {
+    int sourceFactor = BlendSourceAlpha;
+    int destFactor = BlendOneMinusSourceAlpha;
+    bool linearFiltering = false;
+};
+
+// Draws the four corners (top-left, top-right, bottom-left, bottom-right) as the strip of
+// triangles (0, 1, 2) and (1, 3, 2) onto the target, clipped to it. Both triangles are
+// drawn whatever their winding. Pixel and texel centres sit at +0.5; a pixel whose centre
+// lies on an edge belongs to the triangle on its right or below it, so neighbouring
+// triangles never draw a pixel twice nor leave a gap. Texels whose colour is black are
+// not drawn. The alpha (0..255) is the source alpha for the blend; the target has no
+// alpha of its own, so destination alpha counts as fully opaque.
+void RasteriseQuad(runtime::screen::Surface& target, const runtime::screen::Surface& texture,
+                   const QuadVertex (&corners)[4], int alpha, const QuadRasterState& state);
+
+}  // namespace runtime::quads

@@ -1,0 +1,253 @@
+#include "runtime/quads/raster.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using runtime::quads::QuadRasterState;
+using runtime::quads::QuadVertex;
+using runtime::quads::RasteriseQuad;
+using runtime::screen::Surface;
+
+constexpr std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return (r << 16) | (g << 8) | b;
+}
+
+// Corners of an unrotated rectangle, texture over the whole of it.
+void Rect(QuadVertex (&q)[4], float x, float y, float w, float h) {
+    q[0] = {x, y, 0, 1, 0xFFFFFFFFu, 0, 0, 0};
+    q[1] = {x + w, y, 0, 1, 0xFFFFFFFFu, 0, 1, 0};
+    q[2] = {x, y + h, 0, 1, 0xFFFFFFFFu, 0, 0, 1};
+    q[3] = {x + w, y + h, 0, 1, 0xFFFFFFFFu, 0, 1, 1};
+}
+
+// A picture with every texel different, black in one corner to be keyed out.
+Surface Picture(int w, int h) {
+    Surface s(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            s.At(x, y) = Rgb(20 + 7 * x, 30 + 5 * y, (x * y) & 0xFF);
+    }
+    s.At(0, 0) = 0;
+    s.At(w - 1, h - 1) = 0xFF000000u;  // only the colour bits decide what is black
+    return s;
+}
+
+Surface Filled(int w, int h, std::uint32_t pixel) {
+    Surface s(w, h);
+    std::fill(s.pixels.begin(), s.pixels.end(), pixel);
+    return s;
+}
+
+QuadRasterState Blend(int source, int dest, bool linear = false) {
+    return QuadRasterState{source, dest, linear};
+}
+
+TEST(QuadRaster, UnscaledQuadReproducesItsTextureExceptBlack) {
+    const Surface tex = Picture(13, 9);
+    for (bool linear : {false, true}) {
+        for (auto [source, dest] : {std::pair{5, 6}, std::pair{2, 1}}) {
+            Surface back = Filled(40, 30, Rgb(1, 2, 3));
+            QuadVertex q[4];
+            Rect(q, 5, 7, 13, 9);
+            RasteriseQuad(back, tex, q, 255, Blend(source, dest, linear));
+            for (int y = 0; y < back.height; ++y) {
+                for (int x = 0; x < back.width; ++x) {
+                    const bool inside = x >= 5 && x < 18 && y >= 7 && y < 16;
+                    std::uint32_t want = Rgb(1, 2, 3);
+                    if (inside && (tex.At(x - 5, y - 7) & 0xFFFFFF) != 0) {
+                        want = tex.At(x - 5, y - 7);
+                    }
+                    ASSERT_EQ(back.At(x, y), want) << "at " << x << "," << y << " linear " << linear
+                                                   << " blend " << source << "," << dest;
+                }
+            }
+        }
+    }
+}
+
+TEST(QuadRaster, AlphaBlendsAndAddsSaturating) {
+    const Surface tex = Filled(4, 4, Rgb(200, 100, 50));
+    QuadVertex q[4];
+    Rect(q, 0, 0, 4, 4);
+
+    // Source alpha over one minus source alpha: alpha 0 leaves the target alone.
+    Surface back = Filled(4, 4, Rgb(10, 20, 30));
+    RasteriseQuad(back, tex, q, 0, Blend(5, 6));
+    EXPECT_EQ(back.At(2, 2), Rgb(10, 20, 30));
+    RasteriseQuad(back, tex, q, 128, Blend(5, 6));
+    EXPECT_EQ(back.At(2, 2), Rgb(105, 60, 40));
+
+    // The game's glow blend adds the texel times alpha and stops at full brightness.
+    back = Filled(4, 4, Rgb(10, 200, 250));
+    RasteriseQuad(back, tex, q, 128, Blend(5, 7));
+    EXPECT_EQ(back.At(1, 3), Rgb(110, 250, 255));
+    RasteriseQuad(back, tex, q, 255, Blend(5, 7));
+    EXPECT_EQ(back.At(1, 3), Rgb(255, 255, 255));
+    // Only the alpha's low byte counts.
+    back = Filled(4, 4, Rgb(10, 200, 250));
+    RasteriseQuad(back, tex, q, 0x100 + 128, Blend(5, 7));
+    EXPECT_EQ(back.At(0, 0), Rgb(110, 250, 255));
+}
+
+TEST(QuadRaster, OtherFactorsFollowTheTable) {
+    // Source (200, 100, 50) at alpha 128 onto (100, 100, 100).
+    const Surface tex = Filled(2, 2, Rgb(200, 100, 50));
+    QuadVertex q[4];
+    Rect(q, 0, 0, 2, 2);
+    struct Case {
+        int source, dest;
+        std::uint32_t want;
+    };
+    const Case cases[] = {
+        {1, 2, Rgb(100, 100, 100)},   // zero, one: nothing changes
+        {2, 2, Rgb(255, 200, 150)},   // one, one: saturating add
+        {5, 2, Rgb(200, 150, 125)},   // same as the game's (5, 7)
+        {9, 1, Rgb(78, 39, 20)},      // destination colour, zero: multiply
+        {1, 3, Rgb(78, 39, 20)},      // zero, source colour: multiply
+        {2, 10, Rgb(255, 161, 111)},  // one, one minus destination colour
+        {8, 11, Rgb(0, 0, 0)},        // nothing survives
+        {4, 9, Rgb(82, 100, 79)},     // one minus source colour, destination colour
+    };
+    for (const Case& c : cases) {
+        Surface back = Filled(2, 2, Rgb(100, 100, 100));
+        RasteriseQuad(back, tex, q, 128, Blend(c.source, c.dest));
+        EXPECT_EQ(back.At(1, 1), c.want) << c.source << "," << c.dest;
+    }
+}
+
+TEST(QuadRaster, SharedEdgesAreDrawnOnceWithoutGaps) {
+    // White texels added at alpha 40 onto black: a pixel drawn twice would read 80.
+    const Surface tex = Filled(16, 16, Rgb(255, 255, 255));
+    for (double angle : {0.0, 0.3, 0.7853981, 1.2, 2.9}) {
+        Surface back(64, 64);
+        QuadVertex q[4];
+        const double c = std::cos(angle), s = std::sin(angle);
+        const float px[4] = {-10, 10, -10, 10}, py[4] = {-7, -7, 7, 7};
+        for (int i = 0; i < 4; ++i) {
+            q[i] = {float(32.25 + px[i] * c - py[i] * s),
+                    float(31.5 + px[i] * s + py[i] * c),
+                    0,
+                    1,
+                    0xFFFFFFFFu,
+                    0,
+                    float(i & 1),
+                    float(i >> 1)};
+        }
+        // And a second quad sharing the first one's right edge.
+        QuadVertex r[4] = {q[1], q[1], q[3], q[3]};
+        r[1].x += float(12 * c), r[1].y += float(12 * s);
+        r[3].x += float(12 * c), r[3].y += float(12 * s);
+        RasteriseQuad(back, tex, q, 40, Blend(5, 7));
+        RasteriseQuad(back, tex, r, 40, Blend(5, 7));
+
+        int covered = 0;
+        for (int y = 0; y < back.height; ++y) {
+            int first = -1, last = -1;
+            for (int x = 0; x < back.width; ++x) {
+                const std::uint32_t p = back.At(x, y);
+                ASSERT_TRUE(p == 0 || p == Rgb(40, 40, 40)) << x << "," << y << " " << angle;
+                if (p != 0) {
+                    if (first < 0) first = x;
+                    last = x;
+                    ++covered;
+                }
+            }
+            // Both quads together are one convex shape: no holes along a row.
+            for (int x = first; first >= 0 && x <= last; ++x) {
+                ASSERT_NE(back.At(x, y), 0u) << "gap at " << x << "," << y << " " << angle;
+            }
+        }
+        // 32 x 14 pixels of area; the pixel count may differ only along the outline.
+        EXPECT_NEAR(covered, 32 * 14, 30) << angle;
+    }
+}
+
+TEST(QuadRaster, MirroredAndTurnedQuadsAreDrawnWhateverTheWinding) {
+    Surface tex(2, 1);
+    tex.At(0, 0) = Rgb(255, 0, 0);
+    tex.At(1, 0) = Rgb(0, 0, 255);
+    Surface back(8, 4);
+    QuadVertex q[4];
+    Rect(q, 0, 0, 8, 4);
+    std::swap(q[0].x, q[1].x);  // left and right exchanged: both triangles turn over
+    std::swap(q[2].x, q[3].x);
+    RasteriseQuad(back, tex, q, 255, Blend(2, 1));
+    EXPECT_EQ(back.At(0, 0), Rgb(0, 0, 255));
+    EXPECT_EQ(back.At(7, 3), Rgb(255, 0, 0));
+}
+
+TEST(QuadRaster, BilinearBlendsNeighboursAndClampsAtTheEdges) {
+    Surface tex(2, 1);
+    tex.At(0, 0) = Rgb(200, 0, 0);
+    tex.At(1, 0) = Rgb(0, 0, 200);
+    QuadVertex q[4];
+    Rect(q, 0, 0, 8, 2);
+
+    Surface nearest(8, 2);
+    RasteriseQuad(nearest, tex, q, 255, Blend(2, 1, false));
+    Surface linear(8, 2);
+    RasteriseQuad(linear, tex, q, 255, Blend(2, 1, true));
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(nearest.At(x, 1), x < 4 ? Rgb(200, 0, 0) : Rgb(0, 0, 200)) << x;
+    }
+    // The outer pixels lie beyond the texel centres: clamped, not wrapped round.
+    EXPECT_EQ(linear.At(0, 0), Rgb(200, 0, 0));
+    EXPECT_EQ(linear.At(1, 0), Rgb(200, 0, 0));
+    EXPECT_EQ(linear.At(7, 1), Rgb(0, 0, 200));
+    // In between, red fades into blue step by step.
+    for (int x = 2; x < 6; ++x) {
+        const std::uint32_t red = (linear.At(x, 0) >> 16) & 0xFF;
+        const std::uint32_t prev = (linear.At(x - 1, 0) >> 16) & 0xFF;
+        EXPECT_LT(red, prev) << x;
+        EXPECT_GT(red, 0u) << x;
+        EXPECT_EQ(red + (linear.At(x, 0) & 0xFF), 200u) << x;
+    }
+}
+
+TEST(QuadRaster, ClipsToTheTargetWithoutWritingOutside) {
+    const Surface tex = Filled(20, 20, Rgb(90, 90, 90));
+    const double c = std::cos(0.5), s = std::sin(0.5);
+    // Turned squares hanging over each edge and corner, and some far outside.
+    const float centres[][2] = {{0, 15},  {31, 15},  {15, 0},  {15, 23},     {0, 0},
+                                {31, 23}, {-40, 10}, {10, 90}, {1e9f, 1e9f}, {-3e38f, 5}};
+    for (const auto& centre : centres) {
+        Surface back(32, 24);
+        QuadVertex q[4];
+        for (int i = 0; i < 4; ++i) {
+            const double px = (i & 1) ? 14 : -14, py = (i >> 1) ? 14 : -14;
+            q[i] = {float(centre[0] + px * c - py * s),
+                    float(centre[1] + px * s + py * c),
+                    0,
+                    1,
+                    0xFFFFFFFFu,
+                    0,
+                    float(i & 1),
+                    float(i >> 1)};
+        }
+        RasteriseQuad(back, tex, q, 255, Blend(5, 6, true));
+        // Every pixel drawn must really lie inside the turned square: nothing wrapped
+        // round from the other side of a row.
+        for (int y = 0; y < back.height; ++y) {
+            for (int x = 0; x < back.width; ++x) {
+                if (back.At(x, y) == 0) continue;
+                const double dx = x + 0.5 - centre[0], dy = y + 0.5 - centre[1];
+                const double along = dx * c + dy * s, across = -dx * s + dy * c;
+                ASSERT_LE(std::abs(along), 14.01) << x << "," << y;
+                ASSERT_LE(std::abs(across), 14.01) << x << "," << y;
+            }
+        }
+    }
+    // An empty target or texture draws nothing and does not fail.
+    Surface none;
+    QuadVertex q[4];
+    Rect(q, 0, 0, 4, 4);
+    RasteriseQuad(none, tex, q, 255, Blend(5, 6));
+    Surface back(4, 4);
+    RasteriseQuad(back, none, q, 255, Blend(5, 6));
+    EXPECT_EQ(back.At(1, 1), 0u);
+}
+
+}  // namespace
