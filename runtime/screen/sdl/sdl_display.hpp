@@ -16,4 +16,12 @@ SDL_Renderer* Renderer();
 // The engine's own full-screen window (null when none is open).
 SDL_Window* ScreenWindow();
 
+// Window and quit events that are not about the engine's own full screen (the launcher's
+// windows, for instance) are handed here by the event pump.
+void SetWindowEventHandler(void (*handler)(const SDL_Event&));
+
+// True once the player closed the full-screen window or the desktop asked the program to
+// quit; the game flow decides what to do with it.
+bool QuitRequested();
+
 }  // namespace runtime::screen::sdl

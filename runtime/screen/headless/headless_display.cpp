@@ -1,0 +1,98 @@
+#include "runtime/screen/headless/headless_display.hpp"
+
+#include <chrono>
+#include <thread>
+
+#include "runtime/screen/screen.hpp"
+
+namespace runtime::screen::headless {
+
+namespace {
+
+constexpr std::int64_t kFrequency = 10'000'000;  // ticks per second, as a PC's counter
+
+// Real time, for runs that should look like the game (60 frames per second).
+class RealClock final : public PacingClock {
+  public:
+    std::int64_t Frequency() override { return kFrequency; }
+    std::int64_t Counter() override {
+        auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
+    }
+    void SleepTicks(std::int64_t ticks) override {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 100));
+    }
+};
+
+// Virtual time: every reading moves it on by a millisecond and a sleep jumps ahead at once,
+// so the frame wait runs its usual course without taking any real time.
+class VirtualClock final : public PacingClock {
+  public:
+    std::int64_t Frequency() override { return kFrequency; }
+    std::int64_t Counter() override {
+        now_ += kFrequency / 1000;
+        return now_;
+    }
+    void SleepTicks(std::int64_t ticks) override {
+        if (ticks > 0) now_ += ticks;
+    }
+
+  private:
+    std::int64_t now_ = 0;
+};
+
+class HeadlessDisplay final : public DisplayBackend {
+  public:
+    bool Init() override { return true; }
+    bool OpenFull(int, int, const char*, int, int& measuredRefresh) override {
+        measuredRefresh = refreshRate;
+        fullScreen = true;
+        return true;
+    }
+    bool OpenInWindow(void*, int, int, int, int, WindowPlacement&) override {
+        fullScreen = false;
+        return true;
+    }
+    void Close() override { fullScreen = false; }
+    void PumpEvents() override {
+        if (fullScreen) State().active = focused ? 1 : 0;
+    }
+    void Present(const Surface&, bool) override {}
+    bool RetraceSynced() const override { return false; }
+    PacingClock& Clock() override {
+        return realTime ? static_cast<PacingClock&>(real) : static_cast<PacingClock&>(virt);
+    }
+
+    bool realTime = false;
+    bool focused = true;
+    bool fullScreen = false;
+    int refreshRate = 0;
+    RealClock real;
+    VirtualClock virt;
+};
+
+HeadlessDisplay g_display;
+
+}  // namespace
+
+void UseHeadlessDisplay(bool realTimePacing) {
+    g_display.realTime = realTimePacing;
+    g_display.focused = true;
+    SetDisplayBackend(&g_display);
+}
+
+void SetHeadlessPacing(bool realTime) {
+    // The two clocks do not agree, so the next wait starts afresh.
+    if (g_display.realTime != realTime) State().lastFrameStamp = 0;
+    g_display.realTime = realTime;
+}
+
+void SetHeadlessFocus(bool focused) {
+    g_display.focused = focused;
+}
+
+void SetHeadlessRefreshRate(int hertz) {
+    g_display.refreshRate = hertz;
+}
+
+}  // namespace runtime::screen::headless

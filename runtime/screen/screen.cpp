@@ -1,0 +1,330 @@
+#include "runtime/screen/screen.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <thread>
+
+#include "runtime/sprites/sprites.hpp"
+
+namespace runtime::screen {
+
+namespace {
+
+Surface g_backBuffer;
+
+ScreenState MakeInitialState() {
+    ScreenState s;
+    s.target = &g_backBuffer;
+    return s;
+}
+
+ScreenState g_state = MakeInitialState();
+DisplayBackend* g_backend = nullptr;
+
+// The one drawing output OpenScreenDrawing hands out, and the destination PlotPixel writes
+// to (a copy taken by BeginDrawing; null while no drawing is going on).
+DrawingOutput g_output;
+DrawingOutput g_destinationStore;
+DrawingOutput* g_destination = nullptr;
+
+// Bumped by every open so the quad renderer can tell that the back buffer was remade.
+std::uint32_t g_stampSequence = 0;
+
+// The pacing clock used when no backend is installed: the steady clock at 10 MHz, the
+// usual rate of a PC's performance counter.
+class SteadyClock final : public PacingClock {
+  public:
+    std::int64_t Frequency() override { return 10'000'000; }
+    std::int64_t Counter() override {
+        auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
+    }
+    void SleepTicks(std::int64_t ticks) override {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 100));
+    }
+};
+
+SteadyClock g_steadyClock;
+
+PacingClock& Clock() {
+    return g_backend ? g_backend->Clock() : g_steadyClock;
+}
+
+void TargetBackBuffer() {
+    g_state.target = &g_backBuffer;
+    g_state.targetWidth = g_state.width;
+    g_state.targetHeight = g_state.height;
+}
+
+// Makes a fresh black back buffer of the screen size; false if memory runs out.
+bool MakeBackBuffer(int width, int height) {
+    try {
+        g_backBuffer = Surface(width, height);
+    } catch (const std::bad_alloc&) {
+        g_backBuffer = Surface();
+        return false;
+    }
+    g_state.width = width;
+    g_state.height = height;
+    TargetBackBuffer();
+    g_state.screenStamp = ++g_stampSequence;
+    return true;
+}
+
+void ReleaseScreenDrawing() {
+    EndDrawing();
+}
+
+// Full screen: the wait period for this frame, or -1 when the display's retrace alone
+// paces it. A display that cannot pace at 60 Hz (another refresh rate, or none reported)
+// falls back to the timer so the game never runs fast.
+std::int64_t FullScreenWaitPeriod(const ScreenState& s, bool retraceSynced,
+                                  std::int64_t frequency) {
+    if (s.frameRate != 0 && (s.measuredRefresh != s.refreshRequest || !retraceSynced))
+        return s.framePeriod;
+    if (s.frameRate == 0 && s.refreshRequest > 0 && !retraceSynced)
+        return frequency / (std::int64_t(s.refreshRequest) + 1);
+    return -1;
+}
+
+}  // namespace
+
+ScreenState& State() {
+    return g_state;
+}
+
+Surface& BackBuffer() {
+    return g_backBuffer;
+}
+
+void SetDisplayBackend(DisplayBackend* backend) {
+    g_backend = backend;
+}
+
+DisplayBackend* CurrentDisplayBackend() {
+    return g_backend;
+}
+
+int InitSpriteEngine() {
+    runtime::sprites::ResetSpriteTable();
+    TargetBackBuffer();
+    if (!g_backend) return 0;
+    return g_backend->Init() ? 1 : 0;
+}
+
+int SetRefreshRateRequest(int hertz) {
+    g_state.refreshRequest = hertz;
+    return 1;
+}
+
+int OpenFullScreen(int width, int height, int /*depth: always 32 here*/, const char* title) {
+    // The open operations keep only the low 16 bits of the sizes.
+    width = std::int16_t(width);
+    height = std::int16_t(height);
+    EndDrawing();
+    if (g_backend && g_state.mode != ScreenMode::None) g_backend->Close();
+    g_state.mode = ScreenMode::None;
+    int measured = 0;
+    if (!g_backend || width <= 0 || height <= 0 ||
+        !g_backend->OpenFull(width, height, title ? title : "", g_state.refreshRequest, measured) ||
+        !MakeBackBuffer(width, height)) {
+        CloseScreenDisplay();
+        return 0;
+    }
+    g_state.mode = ScreenMode::FullScreen;
+    g_state.depth = 32;
+    g_state.measuredRefresh = measured;
+    g_state.pixelLayout = Layout32Blue;
+    g_state.screenWindow = nullptr;
+    g_state.active = 1;
+    return 1;
+}
+
+int OpenScreenInWindow(void* window, int x, int y, int width, int height, int autoStretch,
+                       int rightMargin, int bottomMargin) {
+    if (!window) return 0;
+    width = std::int16_t(width);
+    height = std::int16_t(height);
+    EndDrawing();
+    if (g_backend && g_state.mode != ScreenMode::None) g_backend->Close();
+    g_state.mode = ScreenMode::None;
+    // A windowed screen is always paced: it brings its own 60 frames per second.
+    if (g_state.frameRate == 0 && SetFrameRateLimit(60)) g_state.frameRateIsDefault = true;
+    WindowPlacement placement;
+    placement.xOffset = x;
+    placement.yOffset = y;
+    placement.autoStretch = autoStretch;
+    placement.rightMargin = rightMargin;
+    placement.bottomMargin = bottomMargin;
+    if (!g_backend || width <= 0 || height <= 0 ||
+        !g_backend->OpenInWindow(window, x, y, width, height, placement) ||
+        !MakeBackBuffer(width, height)) {
+        CloseScreenDisplay();
+        return 0;
+    }
+    g_state.mode = ScreenMode::Window;
+    g_state.depth = 32;
+    g_state.pixelLayout = Layout32Blue;
+    g_state.screenWindow = window;
+    g_state.windowPlacement = placement;
+    g_state.active = 1;
+    return 1;
+}
+
+int CloseScreenDisplay() {
+    if (g_state.frameRateIsDefault) {
+        g_state.frameRate = 0;
+        g_state.framePeriod = 0;
+        g_state.frameRateIsDefault = false;
+    }
+    EndDrawing();
+    runtime::sprites::DiscardAllSprites();
+    if (g_backend && g_state.mode != ScreenMode::None) g_backend->Close();
+    g_state.mode = ScreenMode::None;
+    g_state.screenWindow = nullptr;
+    g_state.active = 0;
+    g_state.width = 0;
+    g_state.height = 0;
+    g_backBuffer = Surface();
+    TargetBackBuffer();
+    return 1;
+}
+
+int SetFrameRateLimit(int framesPerSecond) {
+    const std::int64_t frequency = Clock().Frequency();
+    // A rate of -1 would divide by zero; such a limit is refused like a missing counter.
+    if (frequency <= 0 || framesPerSecond == -1) return 0;
+    g_state.frameRate = framesPerSecond;
+    // One (rate + 1)-th of a second, not one rate-th: kept on purpose, the game's 60 frames
+    // per second are timed with a period of frequency / 61.
+    g_state.framePeriod = frequency / (std::int64_t(framesPerSecond) + 1);
+    g_state.lastFrameStamp = 0;
+    g_state.frameRateIsDefault = false;
+    return 1;
+}
+
+void PacingWait(ScreenState& state, PacingClock& clock) {
+    // Sleep until about 2 ms before the deadline, then spin on the counter.
+    const std::int64_t spinMargin = clock.Frequency() / 500;
+    std::int32_t now = 0;
+    for (;;) {
+        now = std::int32_t(std::uint32_t(std::uint64_t(clock.Counter()) & 0xFFFFFFFFu));
+        // The low 32 bits wrap; when their sign changes the stamp starts again from now,
+        // so that frame waits a full period (kept as the game always timed it).
+        if ((now < 0 && state.lastFrameStamp >= 0) || (now > 0 && state.lastFrameStamp <= 0))
+            state.lastFrameStamp = now;
+        const std::int64_t elapsed = std::int64_t(now) - state.lastFrameStamp;
+        if (elapsed > state.framePeriod) break;
+        const std::int64_t remaining = state.framePeriod - elapsed;
+        if (remaining > spinMargin) clock.SleepTicks(remaining - spinMargin);
+    }
+    state.lastFrameStamp = now;
+}
+
+int PresentFrame(int waitRetrace) {
+    ReleaseScreenDrawing();
+    TargetBackBuffer();
+    if (g_state.mode == ScreenMode::None || !g_backend) return 0;
+    if (g_state.mode == ScreenMode::FullScreen) {
+        g_backend->PumpEvents();
+        // While another application has the focus nothing is shown, but frames keep
+        // their pace.
+        if (g_state.active) g_backend->Present(g_backBuffer, (waitRetrace & 1) != 0);
+        const bool synced = (waitRetrace & 1) != 0 && g_backend->RetraceSynced();
+        const std::int64_t period =
+            FullScreenWaitPeriod(g_state, synced, g_backend->Clock().Frequency());
+        if (period >= 0) {
+            const std::int64_t kept = g_state.framePeriod;
+            g_state.framePeriod = period;
+            PacingWait(g_state, g_backend->Clock());
+            g_state.framePeriod = kept;
+        }
+    } else {
+        g_backend->Present(g_backBuffer, (waitRetrace & 1) != 0);
+        PacingWait(g_state, g_backend->Clock());
+    }
+    ++g_state.framesPresented;
+    TargetBackBuffer();
+    return 1;
+}
+
+std::uint32_t PixelValue(int layout, int red, int green, int blue) {
+    const std::uint32_t r = std::uint32_t(red), g = std::uint32_t(green), b = std::uint32_t(blue);
+    switch (layout) {
+        case Layout24Red:
+        case Layout32Red:
+            return r + g * 256u + b * 65536u;
+        case Layout24Blue:
+        case Layout32Blue:
+            return b + g * 256u + r * 65536u;
+        case Layout565:
+            return (b / 8u) + (g / 4u) * 32u + (r / 8u) * 2048u;
+        case Layout555:
+            return (b / 8u) + (g / 8u) * 32u + (r / 8u) * 1024u;
+        default:
+            return 0;
+    }
+}
+
+std::uint32_t PixelOfColourValue(int layout, std::uint32_t colour) {
+    return PixelValue(layout, int(colour & 0xFFu), int((colour >> 8) & 0xFFu),
+                      int((colour >> 16) & 0xFFu));
+}
+
+int FillTarget(int red, int green, int blue) {
+    Surface* target = g_state.target;
+    if (!target) return 0;
+    const std::uint32_t value = PixelValue(g_state.pixelLayout, red, green, blue);
+    std::fill(target->pixels.begin(), target->pixels.end(), value);
+    return 1;
+}
+
+DrawingOutput* OpenScreenDrawing() {
+    if (g_state.drawingOpen || g_state.mode == ScreenMode::None || g_backBuffer.width <= 0)
+        return nullptr;
+    g_output = DrawingOutput{};
+    g_output.kind = 7;
+    g_output.deviceContext = &g_backBuffer;
+    g_output.release = &ReleaseScreenDrawing;
+    g_output.pixels = reinterpret_cast<std::uint8_t*>(g_backBuffer.pixels.data());
+    g_output.pitch = g_backBuffer.width * 4;
+    g_output.width = g_backBuffer.width;
+    g_output.height = g_backBuffer.height;
+    g_output.depth = 32;
+    g_output.pixelLayout = g_state.pixelLayout;
+    g_state.drawingOpen = true;
+    return &g_output;
+}
+
+int BeginDrawing(DrawingOutput* output) {
+    if (g_destination) EndDrawing();
+    // Only the back buffer's own output, made for the back buffer as it is now, can be
+    // drawn on; anything else would point at memory this screen no longer owns.
+    if (!output || output != &g_output || output->kind != 7 ||
+        output->pixels != reinterpret_cast<std::uint8_t*>(g_backBuffer.pixels.data()) ||
+        output->width != g_backBuffer.width || output->height != g_backBuffer.height)
+        return 0;
+    g_destinationStore = *output;
+    g_destination = &g_destinationStore;
+    return 1;
+}
+
+void PlotPixel(int x, int y, std::uint32_t colour) {
+    const DrawingOutput* d = g_destination;
+    if (!d) return;
+    // Points outside the back buffer are dropped rather than written past its end.
+    if (unsigned(x) >= unsigned(d->width) || unsigned(y) >= unsigned(d->height)) return;
+    auto* row = reinterpret_cast<std::uint32_t*>(d->pixels + std::size_t(y) * d->pitch);
+    row[x] = PixelOfColourValue(d->pixelLayout, colour);
+}
+
+int EndDrawing() {
+    const bool wasDrawing = g_destination != nullptr || g_state.drawingOpen;
+    g_destination = nullptr;
+    g_state.drawingOpen = false;
+    return wasDrawing ? 1 : 0;
+}
+
+}  // namespace runtime::screen

@@ -1,0 +1,246 @@
+#include "runtime/screen/sdl/sdl_display.hpp"
+
+#include <chrono>
+#include <thread>
+
+#include "runtime/input/input.hpp"
+#include "runtime/input/sdl/sdl_input.hpp"
+#include "runtime/screen/screen.hpp"
+
+namespace runtime::screen::sdl {
+
+namespace {
+
+// The pacing clock: the steady clock at 10 MHz, the rate of a PC's performance counter,
+// so the 32-bit stamps of the frame wait wrap as rarely as the game expects.
+class SteadyClock final : public PacingClock {
+  public:
+    std::int64_t Frequency() override { return 10'000'000; }
+    std::int64_t Counter() override {
+        auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
+    }
+    void SleepTicks(std::int64_t ticks) override {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 100));
+    }
+};
+
+void (*g_windowEventHandler)(const SDL_Event&) = nullptr;
+bool g_quitRequested = false;
+
+class SdlDisplay final : public DisplayBackend {
+  public:
+    bool Init() override {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+        videoUp_ = true;
+        // Reading the keyboard or the mouse drains the event queue first.
+        runtime::input::SetEventPump(&Pump);
+        return true;
+    }
+
+    bool OpenFull(int width, int height, const char* title, int, int& measuredRefresh) override {
+        if (!videoUp_ && !Init()) return false;
+        // Desktop full screen: no mode switch; the picture is scaled to fit, with bars.
+        ownWindow_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                      height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        if (!ownWindow_) return false;
+        SDL_DisplayMode mode{};
+        const int display = SDL_GetWindowDisplayIndex(ownWindow_);
+        if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) mode.refresh_rate = 0;
+        measuredRefresh = mode.refresh_rate;
+        // The retrace paces the game only on a display that runs at about 60 Hz; anything
+        // else is paced by the timer.
+        vsync_ = mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
+        renderer_ = MakeRenderer(ownWindow_, vsync_);
+        ownRenderer_ = true;
+        if (!renderer_ || SDL_RenderSetLogicalSize(renderer_, width, height) != 0 ||
+            !MakeTexture(width, height)) {
+            Close();
+            return false;
+        }
+        window_ = ownWindow_;
+        fullScreen_ = true;
+        SDL_ShowCursor(SDL_DISABLE);
+        // Relative mode moves the paddle alike on X11 and Wayland, and keeps the pointer in.
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+        SDL_RaiseWindow(ownWindow_);
+        ShowBlack();
+        return true;
+    }
+
+    bool OpenInWindow(void* window, int x, int y, int width, int height,
+                      WindowPlacement& placement) override {
+        if (!videoUp_ && !Init()) return false;
+        window_ = static_cast<SDL_Window*>(window);
+        // A renderer the window already has (made by its owner) is shared, not replaced.
+        renderer_ = SDL_GetRenderer(window_);
+        ownRenderer_ = renderer_ == nullptr;
+        if (!renderer_) renderer_ = MakeRenderer(window_, false);
+        if (!renderer_ || !MakeTexture(width, height)) {
+            Close();
+            return false;
+        }
+        SDL_RenderSetLogicalSize(renderer_, 0, 0);
+        vsync_ = false;
+        fullScreen_ = false;
+        placement.xOffset = x;
+        placement.yOffset = y;
+        placement_ = placement;
+        SDL_ShowWindow(window_);
+        ShowBlack();
+        return true;
+    }
+
+    void Close() override {
+        if (texture_) SDL_DestroyTexture(texture_);
+        texture_ = nullptr;
+        if (renderer_ && ownRenderer_) SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+        if (fullScreen_) {
+            SDL_SetRelativeMouseMode(SDL_FALSE);
+            SDL_ShowCursor(SDL_ENABLE);
+        }
+        if (ownWindow_) SDL_DestroyWindow(ownWindow_);
+        ownWindow_ = nullptr;
+        window_ = nullptr;
+        fullScreen_ = false;
+        vsync_ = false;
+    }
+
+    void PumpEvents() override { Pump(); }
+
+    void Present(const Surface& backBuffer, bool) override {
+        if (!renderer_ || !texture_ || backBuffer.width != textureWidth_ ||
+            backBuffer.height != textureHeight_)
+            return;
+        SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), backBuffer.width * 4);
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        if (fullScreen_) {
+            SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        } else {
+            SDL_Rect dst = WindowDestination();
+            SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+        }
+        SDL_RenderPresent(renderer_);
+    }
+
+    bool RetraceSynced() const override { return vsync_; }
+    PacingClock& Clock() override { return clock_; }
+
+    SDL_Renderer* renderer() const { return renderer_; }
+    SDL_Window* ownWindow() const { return ownWindow_; }
+
+    // Every pending event: keyboard and mouse go to the input state, focus changes of the
+    // full screen set `active`, other windows' events go to their owner.
+    static void Pump();
+
+  private:
+    static SDL_Renderer* MakeRenderer(SDL_Window* window, bool vsync) {
+        const Uint32 flags = vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+        SDL_Renderer* r = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | flags);
+        if (!r) r = SDL_CreateRenderer(window, -1, flags);
+        if (!r) r = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+        return r;
+    }
+
+    bool MakeTexture(int width, int height) {
+        // XRGB8888: blue in the lowest byte, the top byte ignored, as the back buffer.
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                     width, height);
+        textureWidth_ = width;
+        textureHeight_ = height;
+        return texture_ != nullptr;
+    }
+
+    // Where the back buffer goes inside the caller's window: at the requested offset, its
+    // own size, or stretched to the window's edges less the margins.
+    SDL_Rect WindowDestination() const {
+        SDL_Rect dst{placement_.xOffset, placement_.yOffset, textureWidth_, textureHeight_};
+        if (placement_.autoStretch) {
+            int w = 0, h = 0;
+            SDL_GetRendererOutputSize(renderer_, &w, &h);
+            dst.w = w - placement_.rightMargin - dst.x;
+            dst.h = h - placement_.bottomMargin - dst.y;
+        }
+        return dst;
+    }
+
+    void ShowBlack() {
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        SDL_RenderPresent(renderer_);
+    }
+
+    SteadyClock clock_;
+    bool videoUp_ = false;
+    SDL_Window* ownWindow_ = nullptr;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    bool ownRenderer_ = false;
+    SDL_Texture* texture_ = nullptr;
+    int textureWidth_ = 0;
+    int textureHeight_ = 0;
+    bool vsync_ = false;
+    bool fullScreen_ = false;
+    WindowPlacement placement_;
+};
+
+SdlDisplay g_display;
+
+void SdlDisplay::Pump() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+            case SDL_MOUSEMOTION:
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+            case SDL_MOUSEWHEEL:
+                runtime::input::sdl::HandleEvent(event);
+                break;
+            case SDL_WINDOWEVENT: {
+                SDL_Window* own = g_display.ownWindow_;
+                if (own && g_display.fullScreen_ && event.window.windowID == SDL_GetWindowID(own)) {
+                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) State().active = 1;
+                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) State().active = 0;
+                    if (event.window.event == SDL_WINDOWEVENT_CLOSE) g_quitRequested = true;
+                } else if (g_windowEventHandler) {
+                    g_windowEventHandler(event);
+                }
+                break;
+            }
+            case SDL_QUIT:
+                g_quitRequested = true;
+                if (g_windowEventHandler) g_windowEventHandler(event);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace
+
+void UseSdlDisplay() {
+    SetDisplayBackend(&g_display);
+}
+
+SDL_Renderer* Renderer() {
+    return g_display.renderer();
+}
+
+SDL_Window* ScreenWindow() {
+    return g_display.ownWindow();
+}
+
+void SetWindowEventHandler(void (*handler)(const SDL_Event&)) {
+    g_windowEventHandler = handler;
+}
+
+bool QuitRequested() {
+    return g_quitRequested;
+}
+
+}  // namespace runtime::screen::sdl

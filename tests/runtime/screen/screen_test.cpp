@@ -1,0 +1,204 @@
+#include "runtime/screen/screen.hpp"
+
+#include <gtest/gtest.h>
+
+#include "runtime/screen/headless/headless_display.hpp"
+#include "runtime/sprites/sprites.hpp"
+
+namespace {
+
+using namespace runtime::screen;
+
+// A clock that only moves when read (by `step` ticks) or slept on, and records the sleeps.
+class FakeClock final : public PacingClock {
+  public:
+    std::int64_t Frequency() override { return frequency; }
+    std::int64_t Counter() override {
+        ++reads;
+        now += step;
+        return now;
+    }
+    void SleepTicks(std::int64_t ticks) override {
+        slept += ticks;
+        now += ticks;
+    }
+    std::int64_t frequency = 10'000'000;
+    std::int64_t now = 0;
+    std::int64_t step = 1;
+    std::int64_t slept = 0;
+    int reads = 0;
+};
+
+// A display that shows nothing and paces with the fake clock.
+class FakeDisplay final : public DisplayBackend {
+  public:
+    bool Init() override { return true; }
+    bool OpenFull(int, int, const char*, int, int& measured) override {
+        measured = refresh;
+        return true;
+    }
+    bool OpenInWindow(void*, int, int, int, int, WindowPlacement&) override { return true; }
+    void Close() override {}
+    void PumpEvents() override {}
+    void Present(const Surface&, bool) override { ++presents; }
+    bool RetraceSynced() const override { return synced; }
+    PacingClock& Clock() override { return clock; }
+    FakeClock clock;
+    int refresh = 60;
+    bool synced = true;
+    int presents = 0;
+};
+
+TEST(Pacing, PeriodIsOneRatePlusOneThOfASecond) {
+    FakeDisplay display;
+    SetDisplayBackend(&display);
+    State() = ScreenState{};
+    ASSERT_TRUE(InitSpriteEngine());
+    EXPECT_EQ(State().framePeriod, 0);
+    ASSERT_TRUE(SetFrameRateLimit(60));
+    EXPECT_EQ(State().framePeriod, 10'000'000 / 61);
+    EXPECT_EQ(State().frameRate, 60);
+    EXPECT_EQ(State().lastFrameStamp, 0);
+    EXPECT_FALSE(SetFrameRateLimit(-1));
+    display.clock.frequency = 0;
+    EXPECT_FALSE(SetFrameRateLimit(30));
+    EXPECT_EQ(State().frameRate, 60);
+    SetDisplayBackend(nullptr);
+}
+
+TEST(Pacing, WaitEndsOnlyAfterMoreThanAPeriodAndRestartsWhenTheStampChangesSign) {
+    ScreenState s;
+    FakeClock clock;
+    s.framePeriod = 100'000;  // 10 ms at 10 MHz
+    s.lastFrameStamp = 5'000;
+    clock.now = 5'000;
+    PacingWait(s, clock);
+    EXPECT_EQ(s.lastFrameStamp, 105'001);
+    // Most of the wait is slept; only the last 2 ms are spun.
+    EXPECT_EQ(clock.slept, 100'000 - 20'000 - 1);
+    EXPECT_LT(clock.reads, 20'010);
+
+    // The low 32 bits went negative since the last frame: a full period from there.
+    s.lastFrameStamp = 0x7FFF'0000;
+    clock.now = 0x8000'0000LL - 1;
+    clock.slept = 0;
+    PacingWait(s, clock);
+    EXPECT_EQ(s.lastFrameStamp, std::int32_t(0x8000'0000u) + 100'001);
+
+    // Without a limit the wait ends at the first reading past the stamp.
+    s.framePeriod = 0;
+    s.lastFrameStamp = 42;
+    clock.now = 41;
+    clock.step = 1;
+    clock.reads = 0;
+    PacingWait(s, clock);
+    EXPECT_EQ(s.lastFrameStamp, 43);
+    EXPECT_EQ(clock.reads, 2);
+}
+
+TEST(Pacing, FullScreenWaitsOnlyWhenTheRetraceCannotPace) {
+    FakeDisplay display;
+    SetDisplayBackend(&display);
+    State() = ScreenState{};
+    ASSERT_TRUE(InitSpriteEngine());
+    auto frameTicks = [&] {
+        const std::int64_t start = display.clock.now;
+        PresentFrame(1);
+        return display.clock.now - start;
+    };
+    // Refresh pacing on a 60 Hz display: the retrace alone paces, no wait.
+    SetRefreshRateRequest(60);
+    ASSERT_TRUE(OpenFullScreen(800, 600, 32, ""));
+    EXPECT_EQ(State().measuredRefresh, 60);
+    frameTicks();
+    EXPECT_LT(frameTicks(), 10);
+    CloseScreenDisplay();
+    // The same on a display without a usable refresh: the timer takes over at 1/61 s.
+    display.synced = false;
+    display.refresh = 0;
+    ASSERT_TRUE(OpenFullScreen(800, 600, 32, ""));
+    frameTicks();
+    EXPECT_GT(frameTicks(), 10'000'000 / 61);
+    CloseScreenDisplay();
+    // Timer pacing waits even where the display reports no rate at all.
+    SetRefreshRateRequest(0);
+    ASSERT_TRUE(OpenFullScreen(800, 600, 32, ""));
+    ASSERT_TRUE(SetFrameRateLimit(60));
+    frameTicks();
+    EXPECT_GT(frameTicks(), 10'000'000 / 61);
+    // No limit and no refresh request: nothing waits.
+    State().frameRate = 0;
+    State().framePeriod = 0;
+    EXPECT_LT(frameTicks(), 10);
+    EXPECT_EQ(display.presents, 2 + 2 + 3);
+    CloseScreenDisplay();
+
+    // A screen in a window brings its own 60 per second, and takes it away on closing.
+    int window = 0;
+    EXPECT_FALSE(OpenScreenInWindow(nullptr, 0, 0, 400, 200, 1, 0, 0));
+    ASSERT_TRUE(OpenScreenInWindow(&window, 0, 0, 400, 200, 1, 0, 0));
+    EXPECT_EQ(State().frameRate, 60);
+    EXPECT_TRUE(State().frameRateIsDefault);
+    EXPECT_EQ(BackBuffer().width, 400);
+    frameTicks();
+    EXPECT_GT(frameTicks(), 10'000'000 / 61);
+    CloseScreenDisplay();
+    EXPECT_EQ(State().frameRate, 0);
+    EXPECT_EQ(State().width, 0);
+    SetDisplayBackend(nullptr);
+}
+
+TEST(Drawing, FillAndPlotConvertColoursAndStayInsideTheBuffer) {
+    EXPECT_EQ(PixelValue(Layout32Blue, 255, 0, 0), 0xFF0000u);
+    EXPECT_EQ(PixelValue(Layout32Red, 255, 0, 0), 255u);
+    EXPECT_EQ(PixelValue(Layout24Blue, 1, 2, 3), 0x010203u);
+    EXPECT_EQ(PixelValue(Layout24Red, 1, 2, 3), 0x030201u);
+    EXPECT_EQ(PixelValue(Layout565, 255, 255, 255), 0xFFFFu);
+    EXPECT_EQ(PixelValue(Layout565, 8, 4, 8), 2048u + 32u + 1u);
+    EXPECT_EQ(PixelValue(Layout555, 255, 255, 255), 0x7FFFu);
+    EXPECT_EQ(PixelValue(Layout555, 8, 8, 8), 1024u + 32u + 1u);
+    EXPECT_EQ(PixelValue(LayoutPalettised, 9, 9, 9), 0u);
+
+    headless::UseHeadlessDisplay();
+    ASSERT_TRUE(InitSpriteEngine());
+    EXPECT_EQ(OpenScreenDrawing(), nullptr);  // no screen yet
+    ASSERT_TRUE(OpenFullScreen(800, 600, 32, ""));
+    const std::uint32_t stamp = State().screenStamp;
+    FillTarget(255, 0, 0);
+    EXPECT_EQ(BackBuffer().At(799, 599), 0xFF0000u);
+
+    DrawingOutput* out = OpenScreenDrawing();
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(OpenScreenDrawing(), nullptr);  // already open
+    EXPECT_EQ(out->pitch, 3200);
+    ASSERT_TRUE(BeginDrawing(out));
+    PlotPixel(3, 4, 0x0A0B0C);  // red 0x0C, green 0x0B, blue 0x0A
+    PlotPixel(799, 599, 0x00FF00);
+    PlotPixel(-1, 0, 0);
+    PlotPixel(800, 0, 0);
+    PlotPixel(0, 600, 0);
+    EndDrawing();
+    PlotPixel(5, 5, 0);  // after EndDrawing: ignored
+    EXPECT_EQ(BackBuffer().At(3, 4), 0x0C0B0Au);
+    EXPECT_EQ(BackBuffer().At(799, 599), 0x00FF00u);
+    EXPECT_EQ(BackBuffer().At(5, 5), 0xFF0000u);
+    EXPECT_EQ(BackBuffer().At(0, 0), 0xFF0000u);
+
+    // Presenting ends open drawing and counts the frame.
+    const auto frames = State().framesPresented;
+    ASSERT_NE(OpenScreenDrawing(), nullptr);
+    PresentFrame(1);
+    EXPECT_EQ(State().framesPresented, frames + 1);
+    EXPECT_NE(OpenScreenDrawing(), nullptr);
+    EndDrawing();
+
+    // A new screen is a new, black back buffer with a new stamp.
+    ASSERT_TRUE(OpenFullScreen(640, 480, 32, ""));
+    EXPECT_NE(State().screenStamp, stamp);
+    EXPECT_EQ(BackBuffer().At(0, 0), 0u);
+    EXPECT_EQ(State().targetWidth, 640);
+    CloseScreenDisplay();
+    EXPECT_FALSE(PresentFrame(1));
+}
+
+}  // namespace
