@@ -1,0 +1,255 @@
+#include "runtime/input/input.hpp"
+
+#include "runtime/input/screen_link.hpp"
+
+namespace runtime::input {
+namespace {
+
+// What the platform has reported since the last read. Keys are held states; the mouse
+// keeps the sum of its motion and the last state of each button, which is what applying
+// every buffered event in order would give.
+struct Pending {
+    std::array<std::uint8_t, 256> held{};
+    std::int64_t moveX = 0;
+    std::int64_t moveY = 0;
+    std::int64_t moveWheel = 0;
+    std::array<int, 3> button{-1, -1, -1};  // -1: no event since the last read
+};
+
+struct MouseDevice {
+    int setupState = 0;  // 0 no device, 1 needs set-up, 2 ready
+    int released = 0;
+    int cursorShown = 1;
+    bool acquired = false;
+};
+
+KeyboardState keyboard;
+MouseState mouse;
+MouseDevice mouseDevice;
+Pending pending;
+void (*eventPump)() = nullptr;
+
+void Pump() {
+    if (eventPump) eventPump();
+}
+
+int Translated(KeyCode key) {
+    if (key < 0 || key > 255) return -1;
+    return keyboard.translate == 1 ? keyboard.translateTable[std::size_t(key)] : key;
+}
+
+void DropPendingMouse() {
+    pending.moveX = pending.moveY = pending.moveWheel = 0;
+    pending.button = {-1, -1, -1};
+}
+
+std::int32_t Saturate(std::int64_t v) {
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return std::int32_t(v);
+}
+
+// Keeps a coordinate inside 0..limit-1 (0 when there is no screen to keep it in).
+std::int32_t Clamp(std::int64_t v, int limit) {
+    if (v < 0) return 0;
+    if (v >= limit) return limit > 0 ? limit - 1 : 0;
+    return std::int32_t(v);
+}
+
+}  // namespace
+
+int InitKeyboardInput() {
+    keyboard = KeyboardState{};
+    pending.held = {};
+    keyboard.setupState = 1;
+    return 1;
+}
+
+int ReadKeyboard() {
+    if (keyboard.setupState == 0) return 0;
+    Pump();
+    keyboard.setupState = 2;
+    // A snapshot of what is held now: a key pressed and let go since the last read is
+    // seen neither as down nor as released, as the game has always behaved.
+    for (std::size_t k = 0; k < 256; ++k)
+        keyboard.keys[k] = pending.held[k] ? 0x80 : 0;
+    return 1;
+}
+
+int KeyIsDown(KeyCode key) {
+    if (key == -1) {
+        // Key 255 is left out of "any key", kept on purpose.
+        for (std::size_t k = 0; k < 255; ++k) {
+            if (keyboard.keys[k] & 0x80) return 1;
+        }
+        return 0;
+    }
+    const int k = Translated(key);
+    if (k < 0) return 0;
+    return keyboard.keys[std::size_t(k)] & 0x80;
+}
+
+namespace {
+int WentUpStep(int k) {
+    auto& seen = keyboard.seenDown[std::size_t(k)];
+    if (keyboard.keys[std::size_t(k)] & 0x80) {
+        seen = 1;
+        return 0;
+    }
+    if (seen == 1) {
+        seen = 0;
+        return 1;
+    }
+    return 0;
+}
+}  // namespace
+
+int KeyWentUp(KeyCode key) {
+    if (key == -1) {
+        // Every key takes its step, so a release is not left pending behind another.
+        int any = 0;
+        for (int k = 0; k < 255; ++k)
+            any |= WentUpStep(k);
+        return any;
+    }
+    const int k = Translated(key);
+    if (k < 0) return 0;
+    return WentUpStep(k);
+}
+
+int InitMouseInput() {
+    mouse = MouseState{};
+    mouseDevice = MouseDevice{};
+    mouseDevice.setupState = 1;
+    DropPendingMouse();
+    return 1;
+}
+
+int ReadMouse() {
+    if (mouseDevice.setupState == 0) return 0;
+    Pump();
+    mouse.moveX = mouse.moveY = mouse.moveWheel = 0;
+    const ScreenInfo screen = CurrentScreen();
+    if (!screen.active || mouseDevice.released) {
+        // The mouse belongs to the desktop now: what it does meanwhile is not the game's.
+        mouseDevice.acquired = false;
+        DropPendingMouse();
+        return 0;
+    }
+    if (mouseDevice.setupState == 1) {
+        mouseDevice.setupState = 2;
+        mouseDevice.acquired = true;
+        mouse.wheelStep = 1;
+    } else if (!mouseDevice.acquired) {
+        // The first read after the screen came back takes the mouse again and reports no
+        // movement, so the paddle does not jump by what happened elsewhere.
+        mouseDevice.acquired = true;
+        DropPendingMouse();
+        return 0;
+    }
+    mouse.moveX = Saturate(pending.moveX);
+    mouse.moveY = Saturate(pending.moveY);
+    mouse.moveWheel = Saturate(pending.moveWheel);
+    std::int32_t* buttons[3] = {&mouse.button1, &mouse.button2, &mouse.button3};
+    for (int b = 0; b < 3; ++b) {
+        if (pending.button[std::size_t(b)] >= 0) *buttons[b] = pending.button[std::size_t(b)];
+    }
+    DropPendingMouse();
+    mouse.x = Clamp(std::int64_t(mouse.x) + mouse.moveX, screen.width);
+    mouse.y = Clamp(std::int64_t(mouse.y) + mouse.moveY, screen.height);
+    return 1;
+}
+
+int MouseMoveX() {
+    return mouse.moveX;
+}
+int MouseMoveY() {
+    return mouse.moveY;
+}
+
+int MouseButtonDown(int button) {
+    switch (button) {
+        case 1:
+            return mouse.button1;
+        case 2:
+            return mouse.button2;
+        case 3:
+            return mouse.button3;
+        default:
+            return 0;
+    }
+}
+
+int MouseX() {
+    return mouse.x;
+}
+int MouseY() {
+    return mouse.y;
+}
+int MouseWheelSteps() {
+    return mouse.wheelStep != 0 ? mouse.moveWheel / mouse.wheelStep : 0;
+}
+
+void PlaceMouse(int x, int y) {
+    const ScreenInfo screen = CurrentScreen();
+    mouse.x = Clamp(x, screen.width);
+    mouse.y = Clamp(y, screen.height);
+}
+
+void ReleaseMouse() {
+    mouseDevice.released = 1;
+}
+void CaptureMouse() {
+    mouseDevice.released = 0;
+}
+
+void SetKeyTranslation(int flag, const std::array<std::uint8_t, 256>& table) {
+    keyboard.translate = flag;
+    keyboard.translateTable = table;
+}
+
+void ReleaseMouseInput() {
+    mouseDevice = MouseDevice{};
+    DropPendingMouse();
+}
+
+void ReleaseKeyboardInput() {
+    keyboard.setupState = 0;
+    pending.held = {};
+}
+
+const KeyboardState& Keyboard() {
+    return keyboard;
+}
+const MouseState& Mouse() {
+    return mouse;
+}
+
+void SetEventPump(void (*pump)()) {
+    eventPump = pump;
+}
+
+void PostKey(KeyCode key, bool down) {
+    if (key < 0 || key > 255) return;
+    pending.held[std::size_t(key)] = down ? 1 : 0;
+}
+
+void PostAllKeysUp() {
+    pending.held = {};
+}
+
+void PostMouseMotion(int dx, int dy) {
+    pending.moveX += dx;
+    pending.moveY += dy;
+}
+
+void PostMouseButton(int button, bool down) {
+    if (button < 1 || button > 3) return;
+    pending.button[std::size_t(button - 1)] = down ? 1 : 0;
+}
+
+void PostMouseWheel(int steps) {
+    pending.moveWheel += steps;
+}
+
+}  // namespace runtime::input

@@ -1,0 +1,187 @@
+#include "runtime/input/input.hpp"
+
+#include <gtest/gtest.h>
+
+#include "runtime/input/headless/script_input.hpp"
+#include "runtime/screen/headless/headless_display.hpp"
+#include "runtime/screen/screen.hpp"
+
+namespace ri = runtime::input;
+using Event = runtime::input::headless::ScriptEvent;
+using Kind = Event::Kind;
+
+namespace {
+
+class Input : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        runtime::screen::headless::UseHeadlessDisplay();
+        ASSERT_NE(runtime::screen::InitSpriteEngine(), 0);
+        ASSERT_NE(runtime::screen::OpenFullScreen(800, 600, 32, ""), 0);
+        ASSERT_EQ(ri::InitKeyboardInput(), 1);
+        ASSERT_EQ(ri::InitMouseInput(), 1);
+    }
+    void TearDown() override {
+        ri::ReleaseKeyboardInput();
+        ri::ReleaseMouseInput();
+        runtime::screen::CloseScreenDisplay();
+    }
+    // One turn of a game loop: present, then read the devices.
+    static void Frame() {
+        runtime::screen::PresentFrame();
+        ri::ReadKeyboard();
+        ri::ReadMouse();
+    }
+    static std::uint64_t Now() { return runtime::screen::State().framesPresented; }
+};
+
+}  // namespace
+
+TEST_F(Input, HeldKeyIsDownEachFrameAndWentUpOnceAfterRelease) {
+    const auto start = Now();
+    ri::headless::UseScript(
+        {{start + 1, Kind::KeyDown, ri::KeySpace}, {start + 4, Kind::KeyUp, ri::KeySpace}});
+    std::vector<int> down, wentUp, anyUp;
+    for (int f = 0; f < 6; ++f) {
+        Frame();
+        down.push_back(ri::KeyIsDown(ri::KeySpace));
+        wentUp.push_back(ri::KeyWentUp(ri::KeySpace));
+    }
+    EXPECT_EQ(down, (std::vector<int>{0x80, 0x80, 0x80, 0, 0, 0}));
+    EXPECT_EQ(wentUp, (std::vector<int>{0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(ri::headless::PendingScriptEvents(), 0u);
+}
+
+TEST_F(Input, AKeyTappedBetweenTwoReadsIsNotSeen) {
+    Frame();
+    ri::PostKey(ri::KeyReturn, true);
+    ri::PostKey(ri::KeyReturn, false);
+    Frame();
+    EXPECT_EQ(ri::KeyIsDown(ri::KeyReturn), 0);
+    EXPECT_EQ(ri::KeyWentUp(ri::KeyReturn), 0);
+    EXPECT_EQ(ri::KeyIsDown(-1), 0);
+}
+
+TEST_F(Input, AnyKeyQuestions) {
+    // Key 255 does not count as "any key".
+    ri::PostKey(255, true);
+    Frame();
+    EXPECT_EQ(ri::KeyIsDown(255), 0x80);
+    EXPECT_EQ(ri::KeyIsDown(-1), 0);
+    ri::PostKey(0, true);
+    Frame();
+    EXPECT_EQ(ri::KeyIsDown(-1), 1);
+
+    // KeyWentUp(-1) takes its step on every key: two releases are both used up at once.
+    ri::PostKey(0x10, true);
+    ri::PostKey(0x32, true);
+    Frame();
+    EXPECT_EQ(ri::KeyWentUp(-1), 0);
+    ri::PostKey(0x10, false);
+    ri::PostKey(0x32, false);
+    Frame();
+    EXPECT_EQ(ri::KeyWentUp(-1), 1);
+    EXPECT_EQ(ri::KeyWentUp(0x32), 0);
+    EXPECT_EQ(ri::KeyWentUp(-1), 0);
+
+    // Numbers outside the keyboard are never down.
+    EXPECT_EQ(ri::KeyIsDown(256), 0);
+    EXPECT_EQ(ri::KeyWentUp(-7), 0);
+    ri::PostKey(999, true);
+}
+
+TEST_F(Input, TranslationTableRedirectsKeyQuestions) {
+    std::array<std::uint8_t, 256> table{};
+    for (int k = 0; k < 256; ++k)
+        table[std::size_t(k)] = std::uint8_t(k);
+    table[0x10] = ri::KeySpace;
+    ri::PostKey(ri::KeySpace, true);
+    Frame();
+    EXPECT_EQ(ri::KeyIsDown(0x10), 0);
+    ri::SetKeyTranslation(1, table);
+    EXPECT_EQ(ri::KeyIsDown(0x10), 0x80);
+    ri::SetKeyTranslation(0, table);
+}
+
+TEST_F(Input, MouseMotionIsSummedAndThePositionKeptOnScreen) {
+    Frame();
+    ri::PostMouseMotion(-30, 5);
+    ri::PostMouseMotion(10, -2);
+    EXPECT_EQ(ri::ReadMouse(), 1);
+    EXPECT_EQ(ri::MouseMoveX(), -20);
+    EXPECT_EQ(ri::MouseMoveY(), 3);
+    EXPECT_EQ(ri::MouseX(), 0);  // started at 0, 0 and cannot go left of it
+    EXPECT_EQ(ri::MouseY(), 3);
+
+    ri::PostMouseMotion(5000, 5000);
+    ri::ReadMouse();
+    EXPECT_EQ(ri::MouseX(), 799);
+    EXPECT_EQ(ri::MouseY(), 599);
+    ri::ReadMouse();
+    EXPECT_EQ(ri::MouseMoveX(), 0);  // movement is only since the last read
+
+    // Buttons keep the state of their last event; a click inside one frame is lost.
+    ri::PostMouseButton(1, true);
+    ri::PostMouseButton(3, true);
+    ri::ReadMouse();
+    EXPECT_EQ(ri::MouseButtonDown(1), 1);
+    EXPECT_EQ(ri::MouseButtonDown(2), 0);
+    EXPECT_EQ(ri::MouseButtonDown(3), 1);
+    ri::PostMouseButton(2, true);
+    ri::PostMouseButton(2, false);
+    ri::PostMouseButton(1, false);
+    ri::ReadMouse();
+    EXPECT_EQ(ri::MouseButtonDown(1), 0);
+    EXPECT_EQ(ri::MouseButtonDown(2), 0);
+    EXPECT_EQ(ri::MouseButtonDown(3), 1);
+}
+
+TEST_F(Input, MouseIsNotReadWhileTheScreenIsInactive) {
+    Frame();
+    runtime::screen::headless::SetHeadlessFocus(false);
+    runtime::screen::PresentFrame();
+    ri::PostMouseMotion(40, 0);
+    ri::PostMouseButton(1, true);
+    EXPECT_EQ(ri::ReadMouse(), 0);
+    EXPECT_EQ(ri::MouseMoveX(), 0);
+    EXPECT_EQ(ri::MouseButtonDown(1), 0);
+
+    // Back in focus the first read takes the mouse again without using what happened in
+    // between; from then on it reads as before.
+    runtime::screen::headless::SetHeadlessFocus(true);
+    runtime::screen::PresentFrame();
+    ri::PostMouseMotion(40, 0);
+    EXPECT_EQ(ri::ReadMouse(), 0);
+    EXPECT_EQ(ri::MouseMoveX(), 0);
+    ri::PostMouseMotion(12, 0);
+    EXPECT_EQ(ri::ReadMouse(), 1);
+    EXPECT_EQ(ri::MouseMoveX(), 12);
+    EXPECT_EQ(ri::MouseX(), 12);
+}
+
+TEST(InputScript, ReadsEventsAndRejectsBadLines) {
+    std::vector<Event> events;
+    std::string error;
+    ASSERT_TRUE(ri::headless::ParseScript(
+        "# serve and move\n10 button 1 down\r\n11 button 1 up\n\n12 move -30 4  # left\n"
+        "20 key 57 down\n21 key 57 up\n30 wheel -2\n",
+        events, &error));
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[0].frame, 10u);
+    EXPECT_EQ(events[0].kind, Kind::ButtonDown);
+    EXPECT_EQ(events[2].kind, Kind::MouseMove);
+    EXPECT_EQ(events[2].a, -30);
+    EXPECT_EQ(events[2].b, 4);
+    EXPECT_EQ(events[4].kind, Kind::KeyUp);
+    EXPECT_EQ(events[5].a, -2);
+
+    for (const char* bad :
+         {"5 key 256 down\n", "5 key 12 pressed\n", "x move 1 1\n", "5 button 4 down\n",
+          "5 move 1\n", "5 teleport 3 3\n", "-1 key 1 down\n", "5 move 99999999999 0\n"}) {
+        std::vector<Event> kept(1);
+        EXPECT_FALSE(ri::headless::ParseScript(std::string("1 key 1 down\n") + bad, kept, &error))
+            << bad;
+        EXPECT_EQ(error, "bad input script line 2");
+        EXPECT_EQ(kept.size(), 1u);
+    }
+}

@@ -1,0 +1,184 @@
+#include "runtime/sound/sdl/sdl_sound.hpp"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "runtime/sound/sound.hpp"
+#include "tests/runtime/sound/test_waves.hpp"
+
+// These tests run the real SDL2_mixer on SDL's disk audio driver, which writes what the
+// mixer produced to a file, so the samples that reached the output can be checked.
+
+namespace rs = runtime::sound;
+using tessaly_test::Signature;
+using tessaly_test::WaveSpec;
+
+namespace {
+
+// Waits, polling, until done() holds; false after a generous time-out.
+bool WaitFor(const std::function<bool()>& done, double seconds = 20) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::vector<std::size_t> Occurrences(const std::vector<std::uint8_t>& haystack,
+                                     const std::vector<std::uint8_t>& needle) {
+    std::vector<std::size_t> at;
+    auto it = haystack.begin();
+    while ((it = std::search(it, haystack.end(), needle.begin(), needle.end())) != haystack.end()) {
+        at.push_back(std::size_t(it - haystack.begin()));
+        ++it;
+    }
+    return at;
+}
+
+class SdlSound : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = tessaly_test::TempFolder("sdl-sound");
+        output_ = folder_ + "/output.raw";
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", output_.c_str(), 1);
+        rs::sdl::UseSdlSound();
+        ASSERT_EQ(rs::InitSoundOutput(), 1) << SDL_GetError();
+        ASSERT_EQ(rs::InitMediaPlayer(), 1);
+    }
+    void TearDown() override {
+        rs::ReleaseMediaPlayer();
+        rs::ReleaseSoundOutput();
+        std::filesystem::remove_all(folder_);
+    }
+    // Closes the output so everything mixed is in the file, and returns it.
+    std::vector<std::uint8_t> Output() {
+        rs::ReleaseMediaPlayer();
+        rs::ReleaseSoundOutput();
+        return ReadFile(output_);
+    }
+    std::uintmax_t OutputSize() {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(output_, error);
+        return error ? 0 : size;
+    }
+
+    std::string folder_;
+    std::string output_;
+};
+
+}  // namespace
+
+TEST_F(SdlSound, WaveFromMemoryPlaysItsSamples) {
+    // A LIST chunk sits between "fmt " and "data"; only the samples may be heard.
+    const auto frames = Signature(4000, 7);
+    WaveSpec spec;
+    spec.data = tessaly_test::Pcm16(frames);
+    spec.extraId = "LIST";
+    spec.extraBody.assign(26, 0x55);
+    const auto wave = tessaly_test::MakeWave(spec);
+    ASSERT_EQ(rs::LoadSoundFromMemory(5, wave.data(), wave.size()), 1);
+    rs::PlaySoundOnce(5);
+    ASSERT_TRUE(WaitFor([] { return Mix_Playing(5) == 0; }));
+
+    const auto output = Output();
+    const auto at = Occurrences(output, spec.data);
+    ASSERT_EQ(at.size(), 1u);
+    EXPECT_EQ(at[0] % 4, 0u);
+}
+
+TEST_F(SdlSound, PlayingAgainCutsOffAndRestarts) {
+    const auto frames = Signature(2 * 44100, 8);  // two seconds
+    WaveSpec spec;
+    spec.data = tessaly_test::Pcm16(frames);
+    const auto wave = tessaly_test::MakeWave(spec);
+    ASSERT_EQ(rs::LoadSoundFromMemory(2, wave.data(), wave.size()), 1);
+
+    const auto before = OutputSize();
+    rs::PlaySoundOnce(2);
+    // Let a few mixer buffers of the sound reach the output, then start it again.
+    ASSERT_TRUE(WaitFor([&] { return OutputSize() > before + 8 * 4096 * 4; }));
+    rs::PlaySoundOnce(2);
+    ASSERT_TRUE(WaitFor([] { return Mix_Playing(2) == 0; }));
+
+    const auto output = Output();
+    const std::vector<std::uint8_t> start(spec.data.begin(), spec.data.begin() + 4000);
+    const auto at = Occurrences(output, start);
+    ASSERT_EQ(at.size(), 2u);
+    EXPECT_LT(at[1] - at[0], spec.data.size());  // the first run was cut short
+    ASSERT_LE(at[1] + spec.data.size(), output.size());
+    EXPECT_TRUE(
+        std::equal(spec.data.begin(), spec.data.end(), output.begin() + std::ptrdiff_t(at[1])));
+}
+
+TEST_F(SdlSound, HostileWavesAreRefused) {
+    WaveSpec spec;
+    spec.data = tessaly_test::Pcm16(Signature(100, 9));
+    const auto good = tessaly_test::MakeWave(spec);
+    auto truncated = good;
+    truncated.resize(good.size() / 2);
+    auto noFmt = good;
+    std::copy_n("LIST", 4, noFmt.begin() + 12);
+    auto wild = good;
+    std::fill(wild.begin() + 16, wild.begin() + 20, 0xFF);
+    for (const auto* bad : {&truncated, &noFmt, &wild}) {
+        EXPECT_EQ(rs::LoadSoundFromMemory(4, bad->data(), bad->size()), 0);
+    }
+    rs::PlaySoundOnce(4);
+    EXPECT_EQ(Mix_Playing(4), 0);
+    EXPECT_EQ(rs::LoadSoundFromMemory(4, good.data(), good.size()), 1);
+}
+
+TEST_F(SdlSound, MusicStatusFollowsTheTune) {
+    ASSERT_TRUE(tessaly_test::WriteMp3(folder_ + "/tune.mp3", 0.5));
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(folder_);
+
+    EXPECT_EQ(rs::LoadMedia(0, "missing.mp3"), 0);
+    EXPECT_EQ(rs::PlayMedia(0), 0);
+    EXPECT_EQ(rs::MediaStatus(), 0);
+
+    ASSERT_EQ(rs::LoadMedia(0, "tune.mp3"), 1) << SDL_GetError();
+    EXPECT_EQ(rs::MediaStatus(), 0);
+    rs::SeekMedia(0);
+    EXPECT_EQ(rs::MediaStatus(), 0);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+
+    ASSERT_EQ(rs::PlayMedia(0), 1);
+    int first = 0;
+    ASSERT_TRUE(WaitFor([&] { return (first = rs::MediaStatus()) > 1; }));
+    EXPECT_LT(first, 5'000'000);
+    // At the end the status is 0, and stays 0: the tune was stopped and rewound.
+    ASSERT_TRUE(WaitFor([] { return rs::MediaStatus() == 0; }));
+    EXPECT_EQ(rs::MediaStatus(), 0);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+
+    // The game's repeat: seek to 0 and play; it starts from the beginning again.
+    rs::SeekMedia(0);
+    ASSERT_EQ(rs::PlayMedia(0), 1);
+    EXPECT_GT(rs::MediaStatus(), 0);
+    int again = 0;
+    ASSERT_TRUE(WaitFor([&] { return (again = rs::MediaStatus()) > 1; }));
+    EXPECT_LT(again, 5'000'000);
+    rs::PauseMedia();
+    EXPECT_EQ(rs::MediaStatus(), rs::MediaPaused);
+    rs::StopMedia();
+    EXPECT_EQ(rs::MediaStatus(), 0);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    std::filesystem::current_path(cwd);
+}
