@@ -41,8 +41,13 @@ class SdlDisplay final : public DisplayBackend {
     bool OpenFull(int width, int height, const char* title, int, int& measuredRefresh) override {
         if (!videoUp_ && !Init()) return false;
         // Desktop full screen: no mode switch; the picture is scaled to fit, with bars.
-        ownWindow_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                      height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        // The window is made as large as the display from the start, so it covers it even
+        // where no window manager acts on the full-screen request.
+        SDL_Rect bounds{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+        if (SDL_GetDisplayBounds(0, &bounds) != 0)
+            bounds = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+        ownWindow_ = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
+                                      SDL_WINDOW_FULLSCREEN_DESKTOP);
         if (!ownWindow_) return false;
         SDL_DisplayMode mode{};
         const int display = SDL_GetWindowDisplayIndex(ownWindow_);
