@@ -317,7 +317,10 @@ void PlotPixel(int x, int y, std::uint32_t colour) {
     // Points outside the back buffer are dropped rather than written past its end.
     if (unsigned(x) >= unsigned(d->width) || unsigned(y) >= unsigned(d->height)) return;
     auto* row = reinterpret_cast<std::uint32_t*>(d->pixels + std::size_t(y) * d->pitch);
-    row[x] = PixelOfColourValue(d->pixelLayout, colour);
+    // The usual layout is converted inline: the star field plots thousands of points.
+    row[x] = d->pixelLayout == Layout32Blue
+                 ? ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu)
+                 : PixelOfColourValue(d->pixelLayout, colour);
 }
 
 int EndDrawing() {
