@@ -90,19 +90,6 @@ TEST_F(Input, AnyKeyQuestions) {
     ri::PostKey(999, true);
 }
 
-TEST_F(Input, TranslationTableRedirectsKeyQuestions) {
-    std::array<std::uint8_t, 256> table{};
-    for (int k = 0; k < 256; ++k)
-        table[std::size_t(k)] = std::uint8_t(k);
-    table[0x10] = ri::KeySpace;
-    ri::PostKey(ri::KeySpace, true);
-    Frame();
-    EXPECT_EQ(ri::KeyIsDown(0x10), 0);
-    ri::SetKeyTranslation(1, table);
-    EXPECT_EQ(ri::KeyIsDown(0x10), 0x80);
-    ri::SetKeyTranslation(0, table);
-}
-
 TEST_F(Input, MouseMotionIsSummedAndThePositionKeptOnScreen) {
     Frame();
     ri::PostMouseMotion(-30, 5);

@@ -126,24 +126,6 @@ TEST_F(SdlSound, PlayingAgainCutsOffAndRestarts) {
         std::equal(spec.data.begin(), spec.data.end(), output.begin() + std::ptrdiff_t(at[1])));
 }
 
-TEST_F(SdlSound, HostileWavesAreRefused) {
-    WaveSpec spec;
-    spec.data = tessaly_test::Pcm16(Signature(100, 9));
-    const auto good = tessaly_test::MakeWave(spec);
-    auto truncated = good;
-    truncated.resize(good.size() / 2);
-    auto noFmt = good;
-    std::copy_n("LIST", 4, noFmt.begin() + 12);
-    auto wild = good;
-    std::fill(wild.begin() + 16, wild.begin() + 20, 0xFF);
-    for (const auto* bad : {&truncated, &noFmt, &wild}) {
-        EXPECT_EQ(rs::LoadSoundFromMemory(4, bad->data(), bad->size()), 0);
-    }
-    rs::PlaySoundOnce(4);
-    EXPECT_EQ(Mix_Playing(4), 0);
-    EXPECT_EQ(rs::LoadSoundFromMemory(4, good.data(), good.size()), 1);
-}
-
 TEST_F(SdlSound, MusicStatusFollowsTheTune) {
     ASSERT_TRUE(tessaly_test::WriteMp3(folder_ + "/tune.mp3", 0.5));
     const auto cwd = std::filesystem::current_path();
