@@ -289,8 +289,10 @@ int CaptureSprite(int n, int x, int y, int width, int height, int mode) {
         const Surface& from = *state.target;
         // Only the part inside the target is copied; the rest stays black.
         const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-        const int x1 = std::min({x + width, state.targetWidth, from.width});
-        const int y1 = std::min({y + height, state.targetHeight, from.height});
+        const int x1 =
+            int(std::min<long long>({(long long)x + width, state.targetWidth, from.width}));
+        const int y1 =
+            int(std::min<long long>({(long long)y + height, state.targetHeight, from.height}));
         if (x1 > x0 && y1 > y0) CopyRect(*store, x0 - x, y0 - y, from, x0, y0, x1 - x0, y1 - y0);
     }
     NewSlot slot = PrepareSlot(n);
@@ -371,12 +373,13 @@ int SetSpriteClip(int n, int x, int y, int width, int height) {
         r->shownHeight = r->fullHeight;
         return 1;
     }
-    if (x + width > r->fullWidth) width = r->fullWidth - x;
-    if (y + height > r->fullHeight) height = r->fullHeight - y;
+    long long w = width, h = height;
+    if (x + w > r->fullWidth) w = r->fullWidth - (long long)x;
+    if (y + h > r->fullHeight) h = r->fullHeight - (long long)y;
     r->clipX = std::int16_t(x);
     r->clipY = std::int16_t(y);
-    r->shownWidth = std::int16_t(width);
-    r->shownHeight = std::int16_t(height);
+    r->shownWidth = std::int16_t(w);
+    r->shownHeight = std::int16_t(h);
     return 1;
 }
 
@@ -393,8 +396,9 @@ int SpritesOverlap(int s1, int x1, int y1, int s2, int x2, int y2) {
     const SpriteRecord* b = FindSprite(s2);
     if (!a || !b) return 0;
     // Touching along an edge is not a collision.
-    return x2 < x1 + a->shownWidth && x2 + b->shownWidth > x1 && y2 + b->shownHeight > y1 &&
-                   y2 < y1 + a->shownHeight
+    using L = long long;  // positions near the int limits must not overflow
+    return L(x2) < L(x1) + a->shownWidth && L(x2) + b->shownWidth > x1 &&
+                   L(y2) + b->shownHeight > y1 && L(y2) < L(y1) + a->shownHeight
                ? 1
                : 0;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -268,6 +269,11 @@ TEST_F(Sprites, RectangleAndPixelCollisions) {
     EXPECT_EQ(SpritePixelsOverlap(3, 5, 5, 3, 5, 5), 1);
     FindSprite(3)->surface->At(9, 9) = 0;
     EXPECT_EQ(SpritePixelsOverlap(3, 5, 5, 3, 5, 5), 0);
+    // Positions at the ends of the integer range are compared without overflowing.
+    EXPECT_EQ(SpritesOverlap(1, INT_MAX, INT_MAX, 2, INT_MAX - 5, INT_MAX), 1);
+    EXPECT_EQ(SpritePixelsOverlap(1, INT_MIN, 0, 2, INT_MAX, 0), 0);
+    EXPECT_FALSE(DrawSprite(1, INT_MIN, INT_MAX));
+    EXPECT_TRUE(CaptureSprite(8, INT_MIN, INT_MAX, 4, 4));
     // A clip that points outside the image never reads outside it.
     SetSpriteClip(2, -5, -5, 20, 20);
     EXPECT_EQ(SpritePixelsOverlap(2, 0, 0, 1, 0, 0), 1);
