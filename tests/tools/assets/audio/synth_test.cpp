@@ -1,0 +1,80 @@
+// The synthesiser's own math and notes: it avoids the C library so its bytes never depend on
+// the optimiser, which makes it worth checking against the real functions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "tools/assets/audio/dsp.hpp"
+#include "tools/assets/audio/song.hpp"
+#include "tools/assets/audio/voices.hpp"
+
+namespace tools::assets::audio {
+namespace {
+
+TEST(Synth, MathMatchesTheLibraryAndNotesAreInTune) {
+    for (double t = -2.0; t <= 2.0; t += 0.0137) {
+        EXPECT_NEAR(Sine(t), std::sin(2 * M_PI * t), 1e-6) << t;
+    }
+    for (double x = -30; x <= 30; x += 0.173) {
+        EXPECT_NEAR(Exp(x) / std::exp(x), 1.0, 1e-13) << x;
+    }
+    EXPECT_DOUBLE_EQ(NoteFrequency(69), 440.0);
+    EXPECT_NEAR(NoteFrequency(81), 880.0, 1e-9);
+    EXPECT_NEAR(NoteFrequency(60), 261.6255653, 1e-6);
+    EXPECT_EQ(ParseNoteName("A4"), 69);
+    EXPECT_EQ(ParseNoteName("C#5"), 73);
+    EXPECT_EQ(ParseNoteName("Bb3"), 58);
+    EXPECT_EQ(ParseNoteName("H2"), -1);
+    EXPECT_EQ(ParseNoteName("C"), -1);
+}
+
+TEST(Synth, ChordTonesClimbThroughTheOctaves) {
+    Chord am = ParseChord("Am");
+    EXPECT_EQ(am.root, 57);
+    EXPECT_EQ(am.Tone(0), 57);
+    EXPECT_EQ(am.Tone(1), 60);
+    EXPECT_EQ(am.Tone(3), 69);
+    EXPECT_EQ(am.Tone(-1), 52);  // the fifth below
+    Chord fmaj7 = ParseChord("Fmaj7");
+    EXPECT_EQ(fmaj7.Tone(3), 64);
+    EXPECT_EQ(ParseChord("Bb").root, 58);
+    EXPECT_EQ(ParseChord("C#m").Tone(1), 52);
+}
+
+// The period of a rendered note by autocorrelation: the first strong repeat of the waveform.
+double SoundingFrequency(Voice voice, double pitch) {
+    const double rate = 44100;
+    Stereo out(static_cast<std::size_t>(rate));
+    Note note;
+    note.length = 0.8;
+    note.pitch = pitch;
+    RenderNote(voice, note, rate, 1, out);
+    // From 0.05 s to 0.2 s: after the attack, before any vibrato.
+    const std::size_t from = static_cast<std::size_t>(0.05 * rate), span = 4096;
+    std::vector<double> r(1200, 0.0);
+    double best = 0;
+    for (std::size_t lag = 20; lag < r.size(); ++lag) {
+        for (std::size_t i = from; i < from + span; ++i)
+            r[lag] += double(out.left[i]) * out.left[i + lag];
+        best = std::max(best, r[lag]);
+    }
+    for (std::size_t lag = 21; lag + 1 < r.size(); ++lag) {
+        if (r[lag] > 0.9 * best && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+            // A parabola through the peak and its neighbours finds the period between samples.
+            double shift = 0.5 * (r[lag - 1] - r[lag + 1]) / (r[lag - 1] - 2 * r[lag] + r[lag + 1]);
+            return rate / (lag + shift);
+        }
+    }
+    return 0;
+}
+
+TEST(Synth, InstrumentsSoundAtTheNoteTheyArePlayed) {
+    EXPECT_NEAR(SoundingFrequency(Voice::SubBass, 45), 110.0, 1.0);
+    EXPECT_NEAR(SoundingFrequency(Voice::Lead, 69), 440.0, 3.0);
+    EXPECT_NEAR(SoundingFrequency(Voice::Piano, 72), 523.25, 3.0);
+}
+
+}  // namespace
+}  // namespace tools::assets::audio
