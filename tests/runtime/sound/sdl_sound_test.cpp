@@ -20,7 +20,7 @@
 
 namespace rs = runtime::sound;
 using tessaly_test::Signature;
-using tessaly_test::WaveSpec;
+using tessaly_test::WaveRecipe;
 
 namespace {
 
@@ -87,26 +87,26 @@ class SdlSound : public ::testing::Test {
 TEST_F(SdlSound, WaveFromMemoryPlaysItsSamples) {
     // A LIST chunk sits between "fmt " and "data"; only the samples may be heard.
     const auto frames = Signature(4000, 7);
-    WaveSpec spec;
-    spec.data = tessaly_test::Pcm16(frames);
-    spec.extraId = "LIST";
-    spec.extraBody.assign(26, 0x55);
-    const auto wave = tessaly_test::MakeWave(spec);
+    WaveRecipe recipe;
+    recipe.data = tessaly_test::Pcm16(frames);
+    recipe.extraId = "LIST";
+    recipe.extraBody.assign(26, 0x55);
+    const auto wave = tessaly_test::MakeWave(recipe);
     ASSERT_EQ(rs::LoadSoundFromMemory(5, wave.data(), wave.size()), 1);
     rs::PlaySoundOnce(5);
     ASSERT_TRUE(WaitFor([] { return Mix_Playing(5) == 0; }));
 
     const auto output = Output();
-    const auto at = Occurrences(output, spec.data);
+    const auto at = Occurrences(output, recipe.data);
     ASSERT_EQ(at.size(), 1u);
     EXPECT_EQ(at[0] % 4, 0u);
 }
 
 TEST_F(SdlSound, PlayingAgainCutsOffAndRestarts) {
     const auto frames = Signature(2 * 44100, 8);  // two seconds
-    WaveSpec spec;
-    spec.data = tessaly_test::Pcm16(frames);
-    const auto wave = tessaly_test::MakeWave(spec);
+    WaveRecipe recipe;
+    recipe.data = tessaly_test::Pcm16(frames);
+    const auto wave = tessaly_test::MakeWave(recipe);
     ASSERT_EQ(rs::LoadSoundFromMemory(2, wave.data(), wave.size()), 1);
 
     const auto before = OutputSize();
@@ -117,13 +117,13 @@ TEST_F(SdlSound, PlayingAgainCutsOffAndRestarts) {
     ASSERT_TRUE(WaitFor([] { return Mix_Playing(2) == 0; }));
 
     const auto output = Output();
-    const std::vector<std::uint8_t> start(spec.data.begin(), spec.data.begin() + 4000);
+    const std::vector<std::uint8_t> start(recipe.data.begin(), recipe.data.begin() + 4000);
     const auto at = Occurrences(output, start);
     ASSERT_EQ(at.size(), 2u);
-    EXPECT_LT(at[1] - at[0], spec.data.size());  // the first run was cut short
-    ASSERT_LE(at[1] + spec.data.size(), output.size());
+    EXPECT_LT(at[1] - at[0], recipe.data.size());  // the first run was cut short
+    ASSERT_LE(at[1] + recipe.data.size(), output.size());
     EXPECT_TRUE(
-        std::equal(spec.data.begin(), spec.data.end(), output.begin() + std::ptrdiff_t(at[1])));
+        std::equal(recipe.data.begin(), recipe.data.end(), output.begin() + std::ptrdiff_t(at[1])));
 }
 
 TEST_F(SdlSound, MusicStatusFollowsTheTune) {

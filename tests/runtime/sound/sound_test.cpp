@@ -15,7 +15,7 @@ namespace rs = runtime::sound;
 namespace rh = runtime::sound::headless;
 using tessaly_test::MakeWave;
 using tessaly_test::Signature;
-using tessaly_test::WaveSpec;
+using tessaly_test::WaveRecipe;
 
 namespace {
 
@@ -36,9 +36,9 @@ class HeadlessSound : public ::testing::Test {
     }
 
     static std::vector<std::uint8_t> WaveOf(const std::vector<std::int16_t>& frames) {
-        WaveSpec spec;
-        spec.data = tessaly_test::Pcm16(frames);
-        return MakeWave(spec);
+        WaveRecipe recipe;
+        recipe.data = tessaly_test::Pcm16(frames);
+        return MakeWave(recipe);
     }
     static std::vector<std::int16_t> Mix(std::size_t frames) {
         std::vector<std::int16_t> out(frames * 2);

@@ -24,7 +24,7 @@ void PutTag(std::vector<std::uint8_t>& out, const std::string& tag) {
 
 }  // namespace
 
-std::vector<std::uint8_t> MakeWave(const WaveSpec& spec) {
+std::vector<std::uint8_t> MakeWave(const WaveRecipe& recipe) {
     std::vector<std::uint8_t> out;
     PutTag(out, "RIFF");
     Put32(out, 0);
@@ -32,20 +32,20 @@ std::vector<std::uint8_t> MakeWave(const WaveSpec& spec) {
     PutTag(out, "fmt ");
     Put32(out, 16);
     Put16(out, 1);
-    Put16(out, std::uint16_t(spec.channels));
-    Put32(out, std::uint32_t(spec.rate));
-    Put32(out, std::uint32_t(spec.rate * spec.channels * spec.bits / 8));
-    Put16(out, std::uint16_t(spec.channels * spec.bits / 8));
-    Put16(out, std::uint16_t(spec.bits));
-    if (!spec.extraId.empty()) {
-        PutTag(out, spec.extraId);
-        Put32(out, std::uint32_t(spec.extraBody.size()));
-        out.insert(out.end(), spec.extraBody.begin(), spec.extraBody.end());
-        if (spec.extraBody.size() % 2) out.push_back(0);
+    Put16(out, std::uint16_t(recipe.channels));
+    Put32(out, std::uint32_t(recipe.rate));
+    Put32(out, std::uint32_t(recipe.rate * recipe.channels * recipe.bits / 8));
+    Put16(out, std::uint16_t(recipe.channels * recipe.bits / 8));
+    Put16(out, std::uint16_t(recipe.bits));
+    if (!recipe.extraId.empty()) {
+        PutTag(out, recipe.extraId);
+        Put32(out, std::uint32_t(recipe.extraBody.size()));
+        out.insert(out.end(), recipe.extraBody.begin(), recipe.extraBody.end());
+        if (recipe.extraBody.size() % 2) out.push_back(0);
     }
     PutTag(out, "data");
-    Put32(out, std::uint32_t(spec.data.size()));
-    out.insert(out.end(), spec.data.begin(), spec.data.end());
+    Put32(out, std::uint32_t(recipe.data.size()));
+    out.insert(out.end(), recipe.data.begin(), recipe.data.end());
     const std::uint32_t riff = std::uint32_t(out.size() - 8);
     for (int i = 0; i < 4; ++i)
         out[std::size_t(4 + i)] = std::uint8_t(riff >> (8 * i));

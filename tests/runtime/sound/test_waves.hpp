@@ -8,7 +8,7 @@ namespace tessaly_test {
 
 // A RIFF WAVE built in memory; extraChunk (e.g. a LIST chunk, id and body) goes between
 // "fmt " and "data" when its id is not empty.
-struct WaveSpec {
+struct WaveRecipe {
     int channels = 2;
     int rate = 44100;
     int bits = 16;
@@ -17,7 +17,7 @@ struct WaveSpec {
     std::vector<std::uint8_t> extraBody;
 };
 
-std::vector<std::uint8_t> MakeWave(const WaveSpec& spec);
+std::vector<std::uint8_t> MakeWave(const WaveRecipe& recipe);
 
 // 16-bit little-endian bytes of the samples.
 std::vector<std::uint8_t> Pcm16(const std::vector<std::int16_t>& samples);

@@ -10,20 +10,20 @@ using runtime::sound::ConvertWave;
 using runtime::sound::ParseWave;
 using runtime::sound::Wave;
 using tessaly_test::MakeWave;
-using tessaly_test::WaveSpec;
+using tessaly_test::WaveRecipe;
 
 namespace {
 
-WaveSpec StereoSpec(std::size_t frames) {
-    WaveSpec spec;
-    spec.data = tessaly_test::Pcm16(tessaly_test::Signature(frames, 1));
-    return spec;
+WaveRecipe StereoRecipe(std::size_t frames) {
+    WaveRecipe recipe;
+    recipe.data = tessaly_test::Pcm16(tessaly_test::Signature(frames, 1));
+    return recipe;
 }
 
 }  // namespace
 
 TEST(Wave, RefusesWhatIsNotAPcmWave) {
-    const auto good = MakeWave(StereoSpec(16));
+    const auto good = MakeWave(StereoRecipe(16));
     Wave wave;
     ASSERT_TRUE(ParseWave(good.data(), good.size(), wave));
 
@@ -32,7 +32,7 @@ TEST(Wave, RefusesWhatIsNotAPcmWave) {
     EXPECT_FALSE(ParseWave(renamed.data(), renamed.size(), wave));
 
     // "fmt " must be the first chunk, at byte 12.
-    WaveSpec late = StereoSpec(16);
+    WaveRecipe late = StereoRecipe(16);
     auto moved = MakeWave(late);
     std::memcpy(moved.data() + 12, "junk", 4);
     EXPECT_FALSE(ParseWave(moved.data(), moved.size(), wave));
@@ -49,14 +49,14 @@ TEST(Wave, RefusesWhatIsNotAPcmWave) {
     EXPECT_TRUE(odd(34, 24));  // 24-bit samples
     EXPECT_TRUE(odd(24, 0));   // rate 0
 
-    WaveSpec empty;
+    WaveRecipe empty;
     const auto silent = MakeWave(empty);
     EXPECT_FALSE(ParseWave(silent.data(), silent.size(), wave));
     EXPECT_FALSE(ParseWave(nullptr, 0, wave));
 }
 
 TEST(Wave, RefusesSizesPastTheEnd) {
-    const auto good = MakeWave(StereoSpec(16));
+    const auto good = MakeWave(StereoRecipe(16));
     Wave wave;
     // Every cut through the header or the samples is refused (the data chunk then claims
     // more than is there), and nothing is read outside the bytes given.
@@ -68,10 +68,10 @@ TEST(Wave, RefusesSizesPastTheEnd) {
     hugeFmt[16] = hugeFmt[17] = hugeFmt[18] = hugeFmt[19] = 0xFF;
     EXPECT_FALSE(ParseWave(hugeFmt.data(), hugeFmt.size(), wave));
 
-    WaveSpec spec = StereoSpec(16);
-    spec.extraId = "LIST";
-    spec.extraBody.assign(8, 0);
-    auto hugeList = MakeWave(spec);
+    WaveRecipe recipe = StereoRecipe(16);
+    recipe.extraId = "LIST";
+    recipe.extraBody.assign(8, 0);
+    auto hugeList = MakeWave(recipe);
     hugeList[40] = hugeList[41] = hugeList[42] = hugeList[43] = 0xFF;  // LIST size
     EXPECT_FALSE(ParseWave(hugeList.data(), hugeList.size(), wave));
 }
@@ -79,12 +79,12 @@ TEST(Wave, RefusesSizesPastTheEnd) {
 TEST(Wave, ConvertsToSixteenBitStereoAtTheOutputRate) {
     // 8-bit mono at half the rate: unsigned 128 is silence, each frame doubles, the new
     // frames in between lie halfway.
-    WaveSpec spec;
-    spec.channels = 1;
-    spec.bits = 8;
-    spec.rate = 22050;
-    spec.data = {128, 192, 0, 255};
-    const auto bytes = MakeWave(spec);
+    WaveRecipe recipe;
+    recipe.channels = 1;
+    recipe.bits = 8;
+    recipe.rate = 22050;
+    recipe.data = {128, 192, 0, 255};
+    const auto bytes = MakeWave(recipe);
     Wave wave;
     ASSERT_TRUE(ParseWave(bytes.data(), bytes.size(), wave));
     const auto out = ConvertWave(wave, 44100);
@@ -94,13 +94,13 @@ TEST(Wave, ConvertsToSixteenBitStereoAtTheOutputRate) {
     EXPECT_EQ(out, expected);
 
     // Same rate, stereo 16-bit: untouched.
-    const auto stereo = StereoSpec(10);
+    const auto stereo = StereoRecipe(10);
     const auto stereoBytes = MakeWave(stereo);
     ASSERT_TRUE(ParseWave(stereoBytes.data(), stereoBytes.size(), wave));
     EXPECT_EQ(ConvertWave(wave, 44100), tessaly_test::Signature(10, 1));
 
     // A higher rate is thinned out: 48000 -> 44100 keeps the length in time.
-    WaveSpec fast = StereoSpec(4800);
+    WaveRecipe fast = StereoRecipe(4800);
     fast.rate = 48000;
     const auto fastBytes = MakeWave(fast);
     ASSERT_TRUE(ParseWave(fastBytes.data(), fastBytes.size(), wave));
