@@ -57,6 +57,9 @@ struct ScreenState {
     std::uint32_t screenStamp = 0;  // changes whenever an open clears the back buffer
     bool drawingOpen = false;       // between OpenScreenDrawing and EndDrawing
     std::uint64_t framesPresented = 0;
+    // Set by a backend when the player closes the full-screen window or the desktop asks
+    // the program to quit; the game flow decides what to do with it.
+    bool quitRequested = false;
 };
 
 ScreenState& State();

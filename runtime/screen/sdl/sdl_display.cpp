@@ -26,7 +26,6 @@ class SteadyClock final : public PacingClock {
 };
 
 void (*g_windowEventHandler)(const SDL_Event&) = nullptr;
-bool g_quitRequested = false;
 
 class SdlDisplay final : public DisplayBackend {
   public:
@@ -210,14 +209,14 @@ void SdlDisplay::Pump() {
                 if (own && g_display.fullScreen_ && event.window.windowID == SDL_GetWindowID(own)) {
                     if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) State().active = 1;
                     if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) State().active = 0;
-                    if (event.window.event == SDL_WINDOWEVENT_CLOSE) g_quitRequested = true;
+                    if (event.window.event == SDL_WINDOWEVENT_CLOSE) State().quitRequested = true;
                 } else if (g_windowEventHandler) {
                     g_windowEventHandler(event);
                 }
                 break;
             }
             case SDL_QUIT:
-                g_quitRequested = true;
+                State().quitRequested = true;
                 if (g_windowEventHandler) g_windowEventHandler(event);
                 break;
             default:
@@ -245,7 +244,7 @@ void SetWindowEventHandler(void (*handler)(const SDL_Event&)) {
 }
 
 bool QuitRequested() {
-    return g_quitRequested;
+    return State().quitRequested;
 }
 
 }  // namespace runtime::screen::sdl
