@@ -57,6 +57,10 @@ class SdlDisplay final : public DisplayBackend {
         vsync_ = mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
         renderer_ = MakeRenderer(ownWindow_, vsync_);
         ownRenderer_ = true;
+        // A renderer that could not get vsync leaves the pacing to the timer.
+        SDL_RendererInfo info{};
+        if (renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0)
+            vsync_ = vsync_ && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
         if (!renderer_ || SDL_RenderSetLogicalSize(renderer_, width, height) != 0 ||
             !MakeTexture(width, height)) {
             Close();
