@@ -167,7 +167,6 @@ void NeonText(Canvas& canvas, const std::string& text, Font font, double size, d
     cairo_fill(halo.cr());
     halo.Blur(int(glowRadius));
     canvas.Paint(halo, 0, 0, 1.0);
-    canvas.Paint(halo, 0, 0, 0.6);
 
     cairo_t* cr = canvas.cr();
     UseFont(cr, font, size);

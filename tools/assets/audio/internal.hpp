@@ -7,7 +7,7 @@
 
 namespace tools::assets::audio {
 
-inline constexpr int kEffectRate = 22050;
+inline constexpr int kEffectRate = 44100;
 inline constexpr int kTrackRate = 44100;
 
 // A finished track: interleaved left/right 16-bit samples at kTrackRate.

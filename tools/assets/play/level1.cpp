@@ -424,29 +424,32 @@ Bytes IntroLattice() {
         cairo_save(cr);
         cairo_scale(cr, 1.0, sy);
         Rng rng(36);
-        for (int col = -1; col <= 16; ++col)
-            for (int row = -1; row <= rows; ++row) {
-                double x = col * dx, y = row * dy + (col % 2 ? dy / 2 : 0);
-                if (rng.Uniform() < 0.12) {
-                    for (int k = 0; k < 6; ++k) {
-                        double a = k * M_PI / 3;
-                        cairo_line_to(cr, x + (side - 4) * std::cos(a),
-                                      y + (side - 4) * std::sin(a));
-                    }
-                    cairo_close_path(cr);
-                    SetColour(cr, rng.Uniform() < 0.5 ? palette::kNeonCyan : palette::kNeonMagenta,
-                              0.35);
-                    cairo_fill(cr);
-                }
-                for (int k = 0; k < 6; ++k) {
-                    double a = k * M_PI / 3;
-                    cairo_line_to(cr, x + (side - 2) * std::cos(a), y + (side - 2) * std::sin(a));
-                }
-                cairo_close_path(cr);
+        auto hexagon = [&](double x, double y, double r) {
+            cairo_new_sub_path(cr);
+            for (int k = 0; k < 6; ++k) {
+                double a = k * M_PI / 3;
+                cairo_line_to(cr, x + r * std::cos(a), y + r * std::sin(a));
             }
+            cairo_close_path(cr);
+        };
+        // A few cells lit faintly; the columns of lit cells repeat across the seams.
+        for (int col = 0; col < 16; ++col)
+            for (int row = 0; row < int(std::round(600 / dy)); ++row) {
+                if (rng.Uniform() >= 0.1) continue;
+                Colour tint = rng.Uniform() < 0.5 ? palette::kNeonCyan : palette::kNeonMagenta;
+                double x = col * dx, y = row * dy + (col % 2 ? dy / 2 : 0);
+                for (double ox : {0.0, 600.0, -600.0})
+                    for (double oy : {0.0, 600.0 / sy, -600.0 / sy})
+                        hexagon(x + ox, y + oy, side - 5);
+                SetColour(cr, tint, 0.38);
+                cairo_fill(cr);
+            }
+        for (int col = -1; col <= 16; ++col)
+            for (int row = -1; row <= rows; ++row)
+                hexagon(col * dx, row * dy + (col % 2 ? dy / 2 : 0), side - 2);
         cairo_restore(cr);
         SetColour(cr, palette::kNeonCyan.Lighter(0.5), 0.9);
-        cairo_set_line_width(cr, 0.9);
+        cairo_set_line_width(cr, 1.1);
         cairo_stroke(cr);
     });
 }

@@ -1,0 +1,340 @@
+// Checks the game folder the asset builder wrote: every pack read with the game's reader,
+// every picture through the sprite loader and every sound through the sound loader, the
+// sizes the play rules depend on, the sample levels, and that a second build is identical.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "game/presentation/pack.hpp"
+#include "runtime/images/decoders.hpp"
+#include "runtime/screen/headless/headless_display.hpp"
+#include "runtime/screen/screen.hpp"
+#include "runtime/sound/headless/headless_sound.hpp"
+#include "runtime/sound/sound.hpp"
+#include "runtime/sprites/sprites.hpp"
+#include "tools/assets/banner.hpp"
+
+namespace fs = std::filesystem;
+namespace gp = game::presentation;
+namespace rsp = runtime::sprites;
+
+namespace {
+
+const fs::path kGameDir = TESSALY_GAME_DIR;
+
+#define SKIP_WITHOUT_ASSETS()                            \
+    if (!TESSALY_ASSETS_BUILT) {                         \
+        GTEST_SKIP() << "built with TESSALY_ASSETS=OFF"; \
+    }
+
+// What the game reads each entry into: 'S' sprite, 'T' texture sprite, 'W' sound.
+struct PackUse {
+    const char* name;
+    std::string uses;
+};
+
+// Written out from the game's reading order, independently of the builder's catalogue.
+const std::vector<PackUse>& ExpectedPacks() {
+    static const std::vector<PackUse> packs = {
+        {"win.pak", "SSSSTTSS"},
+        {"logo.pak", "SSTTTST"},
+        {"introduce.pak", "SSSSTSSSTSSSSSSSSSSS"},
+        {"wat.pak", std::string(30, 'S')},
+        {"fontes.pak", std::string(36, 'S')},
+        {"level1.pak",
+         // 0-20: ball, paddle, bricks, glows...; 21-27 sounds; 28-37; 38-39 sounds; ...
+         "SSSSSSSTSTTTSTSSSSSSS"
+         "WWWWWWW"
+         "SSSSSSSSTS"
+         "WW"
+         "SSSST"
+         "W"
+         "SSSSSTTSSSSSSS"
+         "SSSSSS"
+         "SSSSSSSSSSSSSS"
+         "T"
+         "SSS"
+         "T"
+         "WWW"},
+        {"sc.pak", std::string(10, 'S')},
+        {"lvl0105.pak", "SSSS"},
+        {"lvl0610.pak", "SSSS"},
+        {"lvl1115.pak", "SSSS"},
+        {"theend.pak", "SSSSSS"},
+        {"gameover.pak", "SSSSSWW"},
+        {"credits.pak", "SSTSS"},
+    };
+    return packs;
+}
+
+enum class Kind { Bmp, Jpeg, Wave, Other };
+
+Kind KindOf(const std::uint8_t* b, std::size_t n) {
+    if (n >= 2 && b[0] == 'B' && b[1] == 'M') return Kind::Bmp;
+    if (n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return Kind::Jpeg;
+    if (n >= 12 && std::string(reinterpret_cast<const char*>(b), 4) == "RIFF" &&
+        std::string(reinterpret_cast<const char*>(b) + 8, 4) == "WAVE")
+        return Kind::Wave;
+    return Kind::Other;
+}
+
+std::vector<std::uint8_t> ReadFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Loaded {
+    int width = 0, height = 0;
+    Kind kind = Kind::Other;
+};
+
+// The game runs from its folder and names packs like "data\level1.pak".
+class GameFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!TESSALY_ASSETS_BUILT) return;
+        saved_ = fs::current_path();
+        fs::current_path(kGameDir);
+        runtime::images::RegisterJpegDecoder();
+        runtime::screen::headless::UseHeadlessDisplay();
+        ASSERT_NE(runtime::screen::InitSpriteEngine(), 0);
+        ASSERT_NE(runtime::screen::OpenFullScreen(800, 600, 32, ""), 0);
+        runtime::sound::headless::UseHeadlessSound();
+        ASSERT_EQ(runtime::sound::InitSoundOutput(), 1);
+    }
+    void TearDown() override {
+        if (!TESSALY_ASSETS_BUILT) return;
+        gp::ClosePack();
+        runtime::sound::ReleaseSoundOutput();
+        runtime::screen::CloseScreenDisplay();
+        fs::current_path(saved_);
+    }
+
+    // Reads a whole pack the way the game does, loading each entry as its use says;
+    // returns what each entry became.
+    std::vector<Loaded> LoadPack(const PackUse& pack) {
+        std::vector<Loaded> out;
+        EXPECT_TRUE(gp::OpenPack(std::string("data\\") + pack.name)) << pack.name;
+        for (std::size_t i = 0; i < pack.uses.size(); ++i) {
+            gp::PackContent c = gp::NextPackEntry();
+            if (!c) {
+                ADD_FAILURE() << pack.name << ": entry " << i << " missing";
+                break;
+            }
+            Loaded l;
+            l.kind = KindOf(c.bytes, c.size);
+            char use = pack.uses[i];
+            if (use == 'W') {
+                EXPECT_EQ(l.kind, Kind::Wave) << pack.name << " entry " << i;
+                EXPECT_NE(runtime::sound::LoadSoundFromMemory(int(i), c.bytes, c.size), 0)
+                    << pack.name << " entry " << i << " is not a sound the game can play";
+            } else {
+                EXPECT_TRUE(l.kind == Kind::Bmp || l.kind == Kind::Jpeg)
+                    << pack.name << " entry " << i;
+                int mode = use == 'T' ? rsp::Texture : rsp::DisplayMemory;
+                int n = 1000 + int(i);
+                EXPECT_NE(rsp::LoadSpriteFromMemory(n, c.bytes, c.size, mode), 0)
+                    << pack.name << " entry " << i << " does not load as a sprite";
+                if (const rsp::SpriteRecord* r = rsp::FindSprite(n)) {
+                    l.width = r->fullWidth;
+                    l.height = r->fullHeight;
+                }
+                rsp::DiscardSprite(n);
+            }
+            out.push_back(l);
+        }
+        EXPECT_FALSE(gp::NextPackEntry()) << pack.name << " holds more entries than the game reads";
+        gp::ClosePack();
+        return out;
+    }
+
+    std::map<std::string, std::vector<Loaded>> LoadAll() {
+        std::map<std::string, std::vector<Loaded>> all;
+        for (const PackUse& pack : ExpectedPacks())
+            all[pack.name] = LoadPack(pack);
+        return all;
+    }
+
+  private:
+    fs::path saved_;
+};
+
+TEST_F(GameFolder, EveryPackLoadsThroughTheGameReaderWithTheRightKinds) {
+    SKIP_WITHOUT_ASSETS();
+    auto all = LoadAll();
+    for (const PackUse& pack : ExpectedPacks()) {
+        const auto& entries = all[pack.name];
+        ASSERT_EQ(entries.size(), pack.uses.size()) << pack.name;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            // Keyed pictures, textures and collision pictures must not be JPEG: its noise
+            // would punch see-through holes into them.
+            std::string name = pack.name;
+            bool opaqueBackground = name.rfind("lvl", 0) == 0;
+            bool playPicture = name == "level1.pak" || name == "sc.pak" || name == "fontes.pak";
+            if (pack.uses[i] == 'T' || (playPicture && pack.uses[i] == 'S')) {
+                EXPECT_EQ(entries[i].kind, Kind::Bmp) << name << " entry " << i;
+            }
+            if (opaqueBackground) {
+                EXPECT_EQ(entries[i].kind, Kind::Jpeg) << name << " entry " << i;
+            }
+        }
+    }
+}
+
+TEST_F(GameFolder, PictureSizesFitTheGameLayout) {
+    SKIP_WITHOUT_ASSETS();
+    auto all = LoadAll();
+    auto size = [&](const char* pack, std::size_t entry) {
+        const auto& e = all[pack];
+        return entry < e.size() ? e[entry] : Loaded{};
+    };
+    auto expectSize = [&](const char* pack, std::size_t entry, int w, int h) {
+        Loaded l = size(pack, entry);
+        EXPECT_EQ(l.width, w) << pack << " entry " << entry;
+        EXPECT_EQ(l.height, h) << pack << " entry " << entry;
+    };
+    // Full-screen pictures.
+    for (const char* pack : {"lvl0105.pak", "lvl0610.pak", "lvl1115.pak"})
+        for (std::size_t i = 0; i < 4; ++i)
+            expectSize(pack, i, 800, 600);
+    expectSize("introduce.pak", 17, 800, 600);
+    for (std::size_t i : {0u, 1u, 2u, 4u, 5u})
+        expectSize("theend.pak", i, 800, 600);
+    for (std::size_t i : {1u, 3u, 4u})
+        expectSize("credits.pak", i, 800, 600);
+    // Pictures whose size the drawing code fixes.
+    expectSize("level1.pak", 49, 600, 600);  // intro picture, scrolled inside itself
+    expectSize("level1.pak", 81, 800, 20);   // barrier
+    expectSize("level1.pak", 12, 510, 27);   // explosion: 17 frames of 30 x 27
+    expectSize("level1.pak", 58, 528, 28);   // rocket flame: 33 frames of 16 x 28
+    expectSize("level1.pak", 17, 71, 184);   // gauge fill
+    expectSize("logo.pak", 6, 256, 256);
+    expectSize("logo.pak", 1, 800, 20);
+    expectSize("introduce.pak", 1, 800, 268);
+    expectSize("win.pak", 0, 400, 200);
+    for (std::size_t i = 0; i < 36; ++i)
+        expectSize("fontes.pak", i, 32, 32);
+    for (std::size_t i = 0; i < 10; ++i)
+        expectSize("sc.pak", i, 32, 32);
+    expectSize("gameover.pak", 2, 32, 32);
+
+    // Sizes the play rules imply.
+    Loaded ball = size("level1.pak", 0), paddle = size("level1.pak", 1);
+    EXPECT_NEAR(ball.width, 12, 2);
+    EXPECT_EQ(ball.width, ball.height);
+    EXPECT_NEAR(paddle.width, 52, 2);
+    // The waiting ball rides at paddle x + 20: it must sit in the middle of the paddle.
+    EXPECT_LE(std::abs((20 + ball.width / 2.0) - paddle.width / 2.0), 1.0);
+    // The ball glow is drawn 8 pixels up and left of the ball: 16 pixels larger.
+    EXPECT_EQ(size("level1.pak", 7).width, ball.width + 16);
+    EXPECT_EQ(size("level1.pak", 7).height, ball.height + 16);
+    EXPECT_EQ(size("level1.pak", 48).width, ball.width);  // extra ball
+    // Wide and small paddles end at the right wall when pulled back to 703 and 752.
+    EXPECT_NEAR(703 + size("level1.pak", 30).width, 726 + paddle.width, 2);
+    EXPECT_NEAR(752 + size("level1.pak", 31).width, 726 + paddle.width, 2);
+    // Bricks fill their 33 x 32 cell but never touch a neighbour.
+    for (std::size_t i : {2u, 3u, 4u, 5u, 6u, 40u, 41u}) {
+        Loaded b = size("level1.pak", i);
+        EXPECT_GE(b.width, 31) << "brick entry " << i;
+        EXPECT_LE(b.width, 32) << "brick entry " << i;
+        EXPECT_GE(b.height, 30) << "brick entry " << i;
+        EXPECT_LE(b.height, 31) << "brick entry " << i;
+    }
+}
+
+TEST(SampleLevels, AreWinnableEditorFilesCoveringEveryCodeAndHazard) {
+    SKIP_WITHOUT_ASSETS();
+    std::set<int> backgrounds, codes;
+    bool barrier = false, descent = false;
+    int files = 0;
+    for (const auto& item : fs::directory_iterator(kGameDir / "levels")) {
+        if (item.path().extension() != ".lvl") continue;
+        ++files;
+        std::vector<std::uint8_t> bytes = ReadFile(item.path());
+        std::string text(bytes.begin(), bytes.end());
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find("\r\n", start);
+            ASSERT_NE(end, std::string::npos) << item.path() << ": last line without CR LF";
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        ASSERT_EQ(lines.size(), 164u) << item.path();
+        int destructible = 0;
+        for (int i = 1; i <= 160; ++i) {
+            const std::string& cell = lines[std::size_t(i)];
+            ASSERT_EQ(cell.find_first_of("\r\n"), std::string::npos) << item.path();
+            if (cell == "000") continue;
+            int code = std::atoi(cell.c_str());
+            ASSERT_GE(code, 100) << item.path() << " line " << i + 1;
+            ASSERT_LE(code, 106) << item.path() << " line " << i + 1;
+            codes.insert(code);
+            if (code != 103) ++destructible;
+        }
+        // More bricks to clear than can be destroyed would make the level unwinnable.
+        EXPECT_EQ(std::atoi(lines[0].c_str()), destructible) << item.path();
+        EXPECT_GT(destructible, 0) << item.path();
+        int bg = std::atoi(lines[161].c_str());
+        EXPECT_GE(bg, 200);
+        EXPECT_LE(bg, 205);
+        backgrounds.insert(bg);
+        barrier |= lines[162] == "1";
+        descent |= lines[163] == "1";
+    }
+    EXPECT_GE(files, 5);
+    EXPECT_EQ(backgrounds, (std::set<int>{200, 201, 202, 203, 204, 205}));
+    EXPECT_EQ(codes, (std::set<int>{100, 101, 102, 103, 104, 105, 106}));
+    EXPECT_TRUE(barrier);
+    EXPECT_TRUE(descent);
+}
+
+// A second run of the builder gives the same bytes: packs, music, levels and banner.
+TEST(AssetBuilder, IsByteIdenticalFromRunToRun) {
+    SKIP_WITHOUT_ASSETS();
+    fs::path temp = fs::temp_directory_path() / ("tessaly-assets-" + std::to_string(::getpid()));
+    fs::remove_all(temp);
+    std::string command = std::string("\"") + TESSALY_ASSETS_BUILDER + "\" --out \"" +
+                          temp.string() + "\" && \"" + TESSALY_ASSETS_BUILDER +
+                          "\" --banner-bmp \"" + (temp / "banner.bmp").string() + "\"";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    int compared = 0;
+    for (const char* sub : {"data", "sfx", "levels"}) {
+        for (const auto& item : fs::directory_iterator(kGameDir / sub)) {
+            fs::path again = temp / sub / item.path().filename();
+            ASSERT_TRUE(fs::exists(again)) << again;
+            EXPECT_TRUE(ReadFile(item.path()) == ReadFile(again)) << item.path() << " differs";
+            ++compared;
+        }
+    }
+    EXPECT_GE(compared, 13 + 6);
+    std::vector<std::uint8_t> banner = ReadFile(temp / "banner.bmp");
+    auto built = tools::assets::LauncherBanner();
+    EXPECT_TRUE(std::vector<std::uint8_t>(built.begin(), built.end()) == banner);
+    fs::remove_all(temp);
+}
+
+TEST(LauncherBanner, IsA580By61TwentyFourBitBmp) {
+    auto b = tools::assets::LauncherBanner();
+    ASSERT_GE(b.size(), 54u);
+    ASSERT_EQ(KindOf(b.data(), b.size()), Kind::Bmp);
+    auto le32 = [&](std::size_t at) {
+        return std::uint32_t(b[at]) | std::uint32_t(b[at + 1]) << 8 |
+               std::uint32_t(b[at + 2]) << 16 | std::uint32_t(b[at + 3]) << 24;
+    };
+    EXPECT_EQ(le32(18), 580u);
+    EXPECT_EQ(le32(22), 61u);
+    EXPECT_EQ(b[28], 24);
+    EXPECT_EQ(le32(30), 0u);
+    EXPECT_EQ(b.size(), 54u + 61u * ((580u * 3 + 3) & ~3u));
+}
+
+}  // namespace
