@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+namespace runtime::support {
+
+// A colour value as the game writes it: red + green * 256 + blue * 65536. Components are
+// not clamped, so an out-of-range part spills into the next one as it always did.
+constexpr std::uint32_t MakeColour(int red, int green, int blue) {
+    return std::uint32_t(red) + std::uint32_t(green) * 256u + std::uint32_t(blue) * 65536u;
+}
+
+}  // namespace runtime::support

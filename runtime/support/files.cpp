@@ -1,0 +1,152 @@
+#include "runtime/support/files.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+#include "runtime/support/path.hpp"
+
+namespace runtime::support {
+namespace {
+
+// An open file with a small read-ahead, so lines can be read byte by byte without a
+// system call per byte. The descriptor's position is kept in step before every write.
+struct OpenFile {
+    int fd = -1;
+    std::uint8_t buffer[4096];
+    std::size_t pos = 0;
+    std::size_t len = 0;
+};
+
+// Numbers beyond this are refused rather than growing the table without end.
+constexpr int kMaxFileNumber = 65535;
+
+std::vector<OpenFile*> table(10, nullptr);
+OpenFile* current = nullptr;
+
+// Grows the table the way every numbered table of the game grows: to n + 10 slots.
+OpenFile** Slot(int fileNumber) {
+    if (fileNumber < 0 || fileNumber > kMaxFileNumber) return nullptr;
+    if (std::size_t(fileNumber) >= table.size())
+        table.resize(std::size_t(fileNumber) + 10, nullptr);
+    return &table[std::size_t(fileNumber)];
+}
+
+int Open(int fileNumber, std::string_view fileName, int flags) {
+    // A failed open leaves no current file, so the lines meant for it cannot land in the
+    // file opened before.
+    current = nullptr;
+    OpenFile** slot = Slot(fileNumber);
+    if (slot == nullptr) return 0;
+    CloseFileNumber(fileNumber);
+    const std::string path = PlatformPath(fileName);
+    if (path.empty()) return 0;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return 0;
+    // Directories open read-only on Linux; a text file must be a regular file.
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return 0;
+    }
+    auto* file = new OpenFile;
+    file->fd = fd;
+    *slot = file;
+    current = file;
+    return 1;
+}
+
+// Next byte of the file, or -1 at the end (or when the file cannot be read).
+int ReadByte(OpenFile& file) {
+    if (file.pos == file.len) {
+        ssize_t got;
+        do {
+            got = ::read(file.fd, file.buffer, sizeof file.buffer);
+        } while (got < 0 && errno == EINTR);
+        if (got <= 0) return -1;
+        file.pos = 0;
+        file.len = std::size_t(got);
+    }
+    return file.buffer[file.pos++];
+}
+
+// Number of bytes actually written; fewer than size only when the disk refuses more.
+std::size_t WriteAll(int fd, const char* bytes, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t put = ::write(fd, bytes + done, size - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) break;
+        done += std::size_t(put);
+    }
+    return done;
+}
+
+}  // namespace
+
+int OpenFileReadWrite(int fileNumber, std::string_view fileName) {
+    return Open(fileNumber, fileName, O_RDWR | O_CREAT);
+}
+
+int CreateFileForWriting(int fileNumber, std::string_view fileName) {
+    return Open(fileNumber, fileName, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+void CloseFileNumber(int fileNumber) {
+    if (fileNumber < 0 || std::size_t(fileNumber) >= table.size()) return;
+    OpenFile*& file = table[std::size_t(fileNumber)];
+    if (file == nullptr) return;
+    // Closing the current file leaves no current file rather than a dangling one.
+    if (file == current) current = nullptr;
+    ::close(file->fd);
+    delete file;
+    file = nullptr;
+}
+
+void CloseAllFiles() {
+    for (std::size_t n = 0; n < table.size(); ++n)
+        CloseFileNumber(int(n));
+    current = nullptr;
+}
+
+std::string ReadTextLine() {
+    std::string line;
+    if (current == nullptr) return line;
+    OpenFile& file = *current;
+    for (;;) {
+        const int c = ReadByte(file);
+        if (c < 0 || c == '\n' || c == 0) break;
+        if (c == '\r') {
+            // A CR may be followed by the LF of a CR LF pair; anything else is put back.
+            // At the end of the file there is nothing to put back.
+            const int next = ReadByte(file);
+            if (next >= 0 && next != '\n') --file.pos;
+            break;
+        }
+        line.push_back(char(c));
+    }
+    return line;
+}
+
+int WriteTextLine(std::string_view text) {
+    if (current == nullptr) return 0;
+    OpenFile& file = *current;
+    // Bytes read ahead but not yet used are given back, so the line lands right after
+    // what the game has read so far.
+    if (file.pos != file.len) {
+        ::lseek(file.fd, -off_t(file.len - file.pos), SEEK_CUR);
+    }
+    file.pos = file.len = 0;
+    std::string line(text);
+    line += "\r\n";
+    return int(WriteAll(file.fd, line.data(), line.size()));
+}
+
+}  // namespace runtime::support
