@@ -6,78 +6,48 @@
 namespace {
 
 using namespace runtime::images;
-using tessaly::testing::BmpLayout;
-using tessaly::testing::Layout;
-using tessaly::testing::MakeBmp;
-using tessaly::testing::MakeJpeg;
 
-// The launcher's banner: 580 x 61 at 24 bits, a pattern that tells every pixel apart.
-std::vector<std::uint8_t> Banner() {
+TEST(ImageTable, BannerLoadsGrowsReplacesAndSurvivesFailedLoads) {
+    RegisterJpegDecoder();
+    // The launcher's banner: 580 x 61 at 24 bits, every pixel told apart by its bytes.
     std::vector<std::vector<std::uint8_t>> rows;
     for (int stored = 0; stored < 61; ++stored) {
-        std::vector<std::uint8_t> row;
-        const int y = 60 - stored;
-        for (int x = 0; x < 580; ++x) {
-            row.push_back(std::uint8_t(x));
-            row.push_back(std::uint8_t(x >> 8));
-            row.push_back(std::uint8_t(y));
-        }
-        rows.push_back(row);
+        rows.emplace_back();
+        for (int x = 0; x < 580; ++x)
+            rows.back().insert(rows.back().end(),
+                               {std::uint8_t(x), std::uint8_t(x >> 8), std::uint8_t(60 - stored)});
     }
-    return MakeBmp(Layout(580, 61, 24), rows);
-}
-
-TEST(ImageTable, BannerLoadsWithItsSizeAndPixels) {
-    auto banner = Banner();
+    const auto banner = tessaly::testing::MakeBmp(580, 61, 24, rows);
     const Image* image = LoadImageFromMemory(0, banner.data(), banner.size());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(FindImage(0), image);
-    EXPECT_EQ(image->width, 580);
-    EXPECT_EQ(image->height, 61);
+    EXPECT_EQ(image->width * 100 + image->height, 58061);
     EXPECT_EQ(image->bitsPerPixel, 24);
-    ASSERT_EQ(image->pixels.width, 580);
-    ASSERT_EQ(image->pixels.height, 61);
-    for (int y : {0, 1, 30, 60}) {
-        for (int x : {0, 255, 256, 579}) {
-            EXPECT_EQ(image->pixels.At(x, y),
-                      std::uint32_t(x & 0xFF) | std::uint32_t(x >> 8) << 8 | std::uint32_t(y) << 16)
-                << x << "," << y;
+    for (int y : {0, 30, 60}) {
+        for (int x : {0, 256, 579}) {
+            EXPECT_EQ(image->pixels.At(x, y), std::uint32_t(x | y << 16)) << x << "," << y;
         }
     }
-    ReleaseImages();
-    EXPECT_EQ(FindImage(0), nullptr);
-}
 
-TEST(ImageTable, SlotsGrowAreReplacedAndSurviveFailedLoads) {
-    RegisterJpegDecoder();
-    auto banner = Banner();
-    std::vector<std::uint8_t> gray(12 * 5, 128);
-    auto jpeg = MakeJpeg(12, 5, 1, gray);
-
-    EXPECT_EQ(FindImage(25), nullptr);
+    auto jpeg = tessaly::testing::MakeJpeg(12, 5, {128});
     const Image* far = LoadImageFromMemory(25, jpeg.data(), jpeg.size());
     ASSERT_NE(far, nullptr);
     EXPECT_EQ(FindImage(25), far);
-    EXPECT_EQ(far->width, 12);
-    EXPECT_EQ(far->height, 5);
+    EXPECT_EQ(far->width * 100 + far->height, 1205);
     EXPECT_EQ(far->bitsPerPixel, 24);
 
-    // Icons, garbage and damaged BMPs fail and leave the slot's old picture alone.
+    // An icon file, a cut-off BMP and nothing at all fail and keep the slot's old picture.
     const std::uint8_t icon[] = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0};
     EXPECT_EQ(LoadImageFromMemory(25, icon, sizeof icon), nullptr);
-    auto cut = banner;
-    cut.resize(cut.size() / 2);
-    EXPECT_EQ(LoadImageFromMemory(25, cut.data(), cut.size()), nullptr);
+    EXPECT_EQ(LoadImageFromMemory(25, banner.data(), banner.size() / 2), nullptr);
     EXPECT_EQ(LoadImageFromMemory(25, nullptr, 0), nullptr);
+    EXPECT_EQ(LoadImageFromMemory(-1, banner.data(), banner.size()), nullptr);
     EXPECT_EQ(FindImage(25), far);
-
-    const Image* replaced = LoadImageFromMemory(25, banner.data(), banner.size());
-    ASSERT_NE(replaced, nullptr);
+    ASSERT_NE(LoadImageFromMemory(25, banner.data(), banner.size()), nullptr);
     EXPECT_EQ(FindImage(25)->width, 580);
 
-    EXPECT_EQ(LoadImageFromMemory(-1, banner.data(), banner.size()), nullptr);
-    EXPECT_EQ(FindImage(-1), nullptr);
     ReleaseImages();
+    EXPECT_EQ(FindImage(0), nullptr);
     EXPECT_EQ(FindImage(25), nullptr);
 }
 
