@@ -20,6 +20,10 @@ std::string BannerSource(const std::vector<std::uint8_t>& bmp);
 // A PNG overview of every picture of every pack, entry numbers beside them.
 bool WriteContactSheet(const std::string& pngPath, std::string* error);
 
+// One picture of a pack as a PNG, exactly as the game would hold it (for close review).
+bool WritePicturePng(const std::string& packName, int entry, const std::string& pngPath,
+                     std::string* error);
+
 // The sample level files: file name and exact content (164 lines, CR LF).
 struct LevelFile {
     std::string name;

@@ -56,6 +56,96 @@ void Checker(cairo_t* cr, double x, double y, double w, double h) {
     cairo_restore(cr);
 }
 
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+// A picture as a Cairo surface with see-through black, the way keyed drawing shows it.
+cairo_surface_t* KeyedSurface(const Picture& p) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, p.width, p.height);
+    cairo_surface_flush(s);
+    auto* data = cairo_image_surface_get_data(s);
+    int stride = cairo_image_surface_get_stride(s);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            std::uint32_t c = p.pixels[std::size_t(y) * p.width + x];
+            reinterpret_cast<std::uint32_t*>(data + std::size_t(y) * stride)[x] =
+                c == 0 ? 0 : (0xFF000000u | c);
+        }
+    cairo_surface_mark_dirty(s);
+    return s;
+}
+
+Picture Decode(const EntrySpec& entry) {
+    Picture p;
+    art::DecodePicture(entry.make(), p.width, p.height, p.pixels);
+    return p;
+}
+
+// A mock-up of a frame of play (level 4's layout on the first background) so the pieces
+// can be judged together.
+void DrawPlayPreview(cairo_t* cr, double x0, double y0) {
+    std::vector<PackSpec> packs = Catalogue();
+    auto find = [&](const std::string& name) -> const PackSpec& {
+        for (const PackSpec& p : packs)
+            if (p.name == name) return p;
+        return packs.front();
+    };
+    const PackSpec& level1 = find("level1.pak");
+    const PackSpec& digits = find("sc.pak");
+    auto draw = [&](const Picture& p, double x, double y, double alpha = 1.0,
+                    cairo_operator_t op = CAIRO_OPERATOR_OVER) {
+        cairo_surface_t* s = KeyedSurface(p);
+        cairo_save(cr);
+        cairo_rectangle(cr, x0, y0, 800, 600);
+        cairo_clip(cr);
+        cairo_set_operator(cr, op);
+        cairo_set_source_surface(cr, s, x0 + x, y0 + y);
+        cairo_paint_with_alpha(cr, alpha);
+        cairo_restore(cr);
+        cairo_surface_destroy(s);
+    };
+    draw(Decode(find("lvl0105.pak").entries[0]), 0, 0);
+    draw(Decode(level1.entries[46]), 0, 0);
+    static const char* const kRows[] = {".ii.hhffffffffhh.ii.", "ii.hgghfjjjjfhggh.ii",
+                                        "ii.hddhfjjjjfhddh.ii", "ii.heehfjjjjfheeh.ii",
+                                        ".ii.hhffffffffhh.ii.", "..ii............ii..",
+                                        "...iiiiiiiiiiiiii...", "i...iiiiiiiiiiii...i"};
+    const int brickEntry[] = {2, 3, 4, 5, 6, 40, 41};
+    Picture bricks[7];
+    for (int i = 0; i < 7; ++i)
+        bricks[i] = Decode(level1.entries[brickEntry[i]]);
+    Picture mark = Decode(level1.entries[62]);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 20; ++c) {
+            char ch = kRows[r][c];
+            if (ch == '.') continue;
+            double x = 75 + 33 * c, y = 75 + 32 * r;
+            draw(bricks[ch - 'd'], x, y);
+            if (ch == 'f') draw(mark, x + 8, y + 8);
+        }
+    draw(Decode(level1.entries[14]), 5, 350);
+    Picture fill = Decode(level1.entries[17]);
+    cairo_save(cr);
+    cairo_rectangle(cr, x0 + 5, y0 + 534 - 110, 71, 110);
+    cairo_clip(cr);
+    draw(fill, 5, 350);
+    cairo_restore(cr);
+    draw(Decode(level1.entries[1]), 300, 580);
+    draw(Decode(level1.entries[7]), 340 - 8, 470 - 8, 80 / 255.0, CAIRO_OPERATOR_ADD);
+    draw(Decode(level1.entries[0]), 340, 470);
+    draw(Decode(level1.entries[20]), 380, 250);
+    std::string score = "000012450";
+    for (std::size_t i = 0; i < score.size(); ++i)
+        draw(Decode(digits.entries[std::size_t(score[i] - '0')]), 20 + 32 * double(i), 20);
+    Picture life = Decode(level1.entries[16]);
+    for (int i = 1; i <= 3; ++i)
+        draw(life, 630 + 32 * i, 30);
+    draw(Decode(level1.entries[28]), 630, 35);
+    draw(Decode(digits.entries[7]), 730, 40);
+}
+
 }  // namespace
 
 bool WriteContactSheet(const std::string& pngPath, std::string* error) {
@@ -78,8 +168,10 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
         if (!group.thumbs.empty()) groups.push_back(std::move(group));
     }
 
-    // Lay out: a title line per pack, then its pictures left to right, wrapping.
-    int y = kMargin;
+    // Lay out: the play mock-up first, then a title line per pack and its pictures left to
+    // right, wrapping.
+    const int previewY = kMargin + 34;
+    int y = previewY + 600 + 24;
     for (Group& g : groups) {
         g.y = y;
         y += 34;
@@ -105,6 +197,11 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
     cairo_t* cr = sheet.cr();
     cairo_set_source_rgb(cr, 0.09, 0.09, 0.11);
     cairo_paint(cr);
+    art::UseFont(cr, art::Font::SansBold, 20);
+    cairo_set_source_rgb(cr, 0.9, 0.92, 1.0);
+    cairo_move_to(cr, kMargin, kMargin + 22);
+    cairo_show_text(cr, "a frame of play, put together from the packs");
+    DrawPlayPreview(cr, kMargin, previewY);
     for (const Group& g : groups) {
         art::UseFont(cr, art::Font::SansBold, 20);
         cairo_set_source_rgb(cr, 0.9, 0.92, 1.0);
@@ -148,6 +245,31 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
         return false;
     }
     return true;
+}
+
+bool WritePicturePng(const std::string& packName, int entry, const std::string& pngPath,
+                     std::string* error) {
+    for (const PackSpec& pack : Catalogue()) {
+        if (pack.name != packName) continue;
+        if (entry < 0 || std::size_t(entry) >= pack.entries.size() ||
+            pack.entries[std::size_t(entry)].kind == EntryKind::Wave) {
+            if (error) *error = packName + " has no picture at entry " + std::to_string(entry);
+            return false;
+        }
+        int w = 0, h = 0;
+        std::vector<std::uint32_t> pixels;
+        if (!art::DecodePicture(pack.entries[std::size_t(entry)].make(), w, h, pixels)) {
+            if (error) *error = "entry does not decode";
+            return false;
+        }
+        cairo_surface_t* s = art::SurfaceFromPixels(w, h, pixels);
+        bool ok = cairo_surface_write_to_png(s, pngPath.c_str()) == CAIRO_STATUS_SUCCESS;
+        cairo_surface_destroy(s);
+        if (!ok && error) *error = "cannot write " + pngPath;
+        return ok;
+    }
+    if (error) *error = "no pack named " + packName;
+    return false;
 }
 
 }  // namespace tools::assets

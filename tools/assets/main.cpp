@@ -1,6 +1,7 @@
 // tessaly-assets: draws the game's pictures, gathers its sounds and music, and writes the
 // runnable game folder, the launcher banner source and a contact sheet for review.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -13,7 +14,8 @@ int Usage() {
                  "usage: tessaly-assets --out GAME_DIR\n"
                  "       tessaly-assets --banner-source FILE.cpp\n"
                  "       tessaly-assets --banner-bmp FILE.bmp\n"
-                 "       tessaly-assets --contact-sheet FILE.png\n");
+                 "       tessaly-assets --contact-sheet FILE.png\n"
+                 "       tessaly-assets --picture PACK ENTRY FILE.png\n");
     return 2;
 }
 
@@ -26,6 +28,17 @@ bool WriteText(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--picture") {
+        std::string error;
+        try {
+            if (tools::assets::WritePicturePng(argv[2], std::atoi(argv[3]), argv[4], &error))
+                return 0;
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        std::fprintf(stderr, "tessaly-assets: %s\n", error.c_str());
+        return 1;
+    }
     if (argc != 3) return Usage();
     std::string option = argv[1], path = argv[2];
     std::string error;

@@ -166,7 +166,8 @@ void NeonText(Canvas& canvas, const std::string& text, Font font, double size, d
     cairo_stroke_preserve(halo.cr());
     cairo_fill(halo.cr());
     halo.Blur(int(glowRadius));
-    canvas.Paint(halo, 0, 0, 1.0);
+    // Gentle: on keyed pictures a strong halo would turn into a solid slab of colour.
+    canvas.Paint(halo, 0, 0, 0.6);
 
     cairo_t* cr = canvas.cr();
     UseFont(cr, font, size);
@@ -229,56 +230,63 @@ void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) 
 
 void GlassTile(cairo_t* cr, double x, double y, double w, double h, double radius, Colour c) {
     cairo_save(cr);
-    // Body: a light top fading into the deep colour, like lit coloured glass.
+    // Body: deep coloured glass at the rim, lit from within at the centre.
     RoundedRect(cr, x, y, w, h, radius);
+    Colour rim = c.Darker(0.62), mid = c.Darker(0.1);
     cairo_pattern_t* body = cairo_pattern_create_linear(0, y, 0, y + h);
-    Colour top = c.Lighter(0.35), mid = c, low = c.Darker(0.55);
-    cairo_pattern_add_color_stop_rgb(body, 0.0, top.r, top.g, top.b);
-    cairo_pattern_add_color_stop_rgb(body, 0.45, mid.r, mid.g, mid.b);
-    cairo_pattern_add_color_stop_rgb(body, 1.0, low.r, low.g, low.b);
+    cairo_pattern_add_color_stop_rgb(body, 0.0, mid.r, mid.g, mid.b);
+    cairo_pattern_add_color_stop_rgb(body, 1.0, rim.r, rim.g, rim.b);
     cairo_set_source(cr, body);
     cairo_fill_preserve(cr);
     cairo_pattern_destroy(body);
     cairo_clip(cr);
 
-    // Inner glow from the centre: the glass is lit from within.
-    cairo_pattern_t* core = cairo_pattern_create_radial(x + w / 2, y + h * 0.6, 0, x + w / 2,
-                                                        y + h * 0.6, std::max(w, h) * 0.6);
-    Colour hot = c.Lighter(0.55);
-    cairo_pattern_add_color_stop_rgba(core, 0, hot.r, hot.g, hot.b, 0.55);
-    cairo_pattern_add_color_stop_rgba(core, 1, hot.r, hot.g, hot.b, 0.0);
+    double cx = x + w / 2, cy = y + h * 0.58;
+    cairo_pattern_t* core = cairo_pattern_create_radial(cx, cy, 0, cx, cy, std::max(w, h) * 0.55);
+    Colour hot = c.Lighter(0.45);
+    cairo_pattern_add_color_stop_rgba(core, 0, hot.r, hot.g, hot.b, 0.85);
+    cairo_pattern_add_color_stop_rgba(core, 0.6, c.r, c.g, c.b, 0.35);
+    cairo_pattern_add_color_stop_rgba(core, 1, c.r, c.g, c.b, 0.0);
     cairo_set_source(cr, core);
     cairo_paint(cr);
     cairo_pattern_destroy(core);
 
-    // Bevels: bright top and left, dark bottom and right.
-    double bevel = std::max(1.5, std::min(w, h) * 0.12);
-    cairo_set_line_width(cr, bevel);
+    // Bevels: a bright band along the top and left, a dark band along the bottom and right.
+    double bevel = std::max(2.0, std::min(w, h) * 0.1);
     cairo_move_to(cr, x, y + h);
     cairo_line_to(cr, x, y);
     cairo_line_to(cr, x + w, y);
-    SetColour(cr, c.Lighter(0.75), 0.85);
-    cairo_stroke(cr);
+    cairo_line_to(cr, x + w - bevel, y + bevel);
+    cairo_line_to(cr, x + bevel, y + bevel);
+    cairo_line_to(cr, x + bevel, y + h - bevel);
+    cairo_close_path(cr);
+    SetColour(cr, c.Lighter(0.7), 0.8);
+    cairo_fill(cr);
     cairo_move_to(cr, x + w, y);
     cairo_line_to(cr, x + w, y + h);
     cairo_line_to(cr, x, y + h);
-    SetColour(cr, c.Darker(0.75), 0.9);
-    cairo_stroke(cr);
+    cairo_line_to(cr, x + bevel, y + h - bevel);
+    cairo_line_to(cr, x + w - bevel, y + h - bevel);
+    cairo_line_to(cr, x + w - bevel, y + bevel);
+    cairo_close_path(cr);
+    SetColour(cr, c.Darker(0.82), 0.85);
+    cairo_fill(cr);
 
-    // Specular streak across the upper half.
-    RoundedRect(cr, x + bevel, y + bevel * 0.8, w - 2 * bevel, h * 0.32, radius * 0.7);
-    cairo_pattern_t* shine = cairo_pattern_create_linear(0, y, 0, y + h * 0.4);
-    cairo_pattern_add_color_stop_rgba(shine, 0, 1, 1, 1, 0.75);
-    cairo_pattern_add_color_stop_rgba(shine, 1, 1, 1, 1, 0.05);
+    // Specular reflection on the upper part of the face.
+    RoundedRect(cr, x + bevel + 1, y + bevel + 0.5, w - 2 * bevel - 2, (h - 2 * bevel) * 0.42,
+                radius * 0.6);
+    cairo_pattern_t* shine = cairo_pattern_create_linear(0, y + bevel, 0, y + h * 0.5);
+    cairo_pattern_add_color_stop_rgba(shine, 0, 1, 1, 1, 0.55);
+    cairo_pattern_add_color_stop_rgba(shine, 1, 1, 1, 1, 0.0);
     cairo_set_source(cr, shine);
     cairo_fill(cr);
     cairo_pattern_destroy(shine);
     cairo_restore(cr);
 
-    // A thin rim so neighbouring bricks stay apart.
+    // A thin bright rim so neighbouring tiles stay apart.
     cairo_save(cr);
     RoundedRect(cr, x + 0.5, y + 0.5, w - 1, h - 1, radius);
-    SetColour(cr, c.Lighter(0.5), 0.9);
+    SetColour(cr, c.Lighter(0.55), 0.7);
     cairo_set_line_width(cr, 1.0);
     cairo_stroke(cr);
     cairo_restore(cr);
@@ -369,18 +377,21 @@ void Nebula(Canvas& canvas, std::uint64_t seed, Colour tintA, Colour tintB, doub
         double v = double(y) / h;
         for (int x = 0; x < w; ++x) {
             double u = double(x) / w;
-            double n1 = Fractal(seed, u, v, baseX, baseY, 5);
-            double n2 = Fractal(seed + 101, u, v, baseX, baseY, 5);
+            // Domain warping turns round blobs into wisps; the warp is periodic as well.
+            double wu = u + 0.10 * (Fractal(seed + 303, u, v, baseX, baseY, 3) - 0.5);
+            double wv = v + 0.10 * (Fractal(seed + 404, u, v, baseX, baseY, 3) - 0.5);
+            double n1 = Fractal(seed, wu, wv, baseX, baseY, 5);
+            double n2 = Fractal(seed + 101, wu, wv, baseX, baseY, 5);
             double n3 = Fractal(seed + 202, u, v, baseX * 2, baseY * 2, 3);
             // Clouds: contrast-shaped noise, with dark dust lanes cut through them.
-            double cloudA = std::clamp((n1 - 0.47) * 3.2 * density, 0.0, 1.0);
-            double cloudB = std::clamp((n2 - 0.52) * 3.0 * density, 0.0, 1.0);
-            double dust = std::clamp((n3 - 0.55) * 3.0, 0.0, 0.8);
+            double cloudA = std::clamp((n1 - 0.40) * 2.6 * density, 0.0, 1.0);
+            double cloudB = std::clamp((n2 - 0.45) * 2.6 * density, 0.0, 1.0);
+            double dust = std::clamp((n3 - 0.52) * 2.5, 0.0, 0.75);
             cloudA *= cloudA * (1 - dust);
             cloudB *= cloudB * (1 - dust * 0.7);
-            double r = deep.r + tintA.r * cloudA * 0.85 + tintB.r * cloudB * 0.75;
-            double g = deep.g + tintA.g * cloudA * 0.85 + tintB.g * cloudB * 0.75;
-            double b = deep.b + tintA.b * cloudA * 0.85 + tintB.b * cloudB * 0.75;
+            double r = deep.r + tintA.r * cloudA + tintB.r * cloudB * 0.9;
+            double g = deep.g + tintA.g * cloudA + tintB.g * cloudB * 0.9;
+            double b = deep.b + tintA.b * cloudA + tintB.b * cloudB * 0.9;
             // Bright filaments where both clouds meet.
             double hot = cloudA * cloudB * 1.2;
             r += hot * 0.5;

@@ -33,7 +33,7 @@ inline constexpr Colour kNeonMagenta{1.00, 0.30, 0.85};
 inline constexpr Colour kNeonGold{1.00, 0.80, 0.28};
 inline constexpr Colour kNeonGreen{0.35, 1.00, 0.50};
 inline constexpr Colour kNeonRed{1.00, 0.32, 0.22};
-inline constexpr Colour kNeonBlue{0.40, 0.52, 1.00};
+inline constexpr Colour kNeonBlue{0.30, 0.42, 1.00};
 inline constexpr Colour kChrome{0.78, 0.82, 0.90};
 inline constexpr Colour kSteel{0.34, 0.37, 0.44};
 inline constexpr Colour kWhite{1.0, 1.0, 1.0};

@@ -33,8 +33,8 @@ void Galaxy(cairo_t* cr, double cx, double cy, double radius, Colour tint, std::
         double angle = t * 3.2 * M_PI + arm * M_PI + rng.Range(-0.35, 0.35);
         double d = t * radius + rng.Range(-6, 6);
         double x = std::cos(angle) * d, y = std::sin(angle) * d;
-        SetColour(cr, i % 7 ? tint.Lighter(0.4) : palette::kWhite, 0.25 * (1 - t) + 0.08);
-        cairo_arc(cr, x, y, rng.Range(0.6, 1.8), 0, 2 * M_PI);
+        SetColour(cr, i % 7 ? tint.Lighter(0.5) : palette::kWhite, 0.55 * (1 - t) + 0.15);
+        cairo_arc(cr, x, y, rng.Range(0.8, 2.2), 0, 2 * M_PI);
         cairo_fill(cr);
     }
     cairo_restore(cr);
@@ -89,9 +89,9 @@ std::vector<std::uint8_t> Background(const Scene& scene, std::uint64_t seed) {
         cairo_t* cr = c.cr();
         // Keep the upper field, where the bricks are, a touch darker than the rest.
         cairo_pattern_t* veil = cairo_pattern_create_linear(0, 0, 0, 600);
-        cairo_pattern_add_color_stop_rgba(veil, 0.0, 0.0, 0.0, 0.02, 0.25);
-        cairo_pattern_add_color_stop_rgba(veil, 0.5, 0.0, 0.0, 0.02, 0.35);
-        cairo_pattern_add_color_stop_rgba(veil, 1.0, 0.0, 0.0, 0.02, 0.25);
+        cairo_pattern_add_color_stop_rgba(veil, 0.0, 0.0, 0.0, 0.02, 0.15);
+        cairo_pattern_add_color_stop_rgba(veil, 0.5, 0.0, 0.0, 0.02, 0.22);
+        cairo_pattern_add_color_stop_rgba(veil, 1.0, 0.0, 0.0, 0.02, 0.15);
         cairo_set_source(cr, veil);
         cairo_paint(cr);
         cairo_pattern_destroy(veil);

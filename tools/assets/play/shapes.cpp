@@ -116,8 +116,8 @@ void DrawBrick(Canvas& canvas, int code) {
     cairo_save(cr);
     RoundedRect(cr, 2, 2, w - 4, h - 4, 3);
     cairo_clip(cr);
-    SetColour(cr, c.Lighter(0.8), 0.35);
-    cairo_set_line_width(cr, 1);
+    SetColour(cr, c.Lighter(0.85), 0.6);
+    cairo_set_line_width(cr, 1.2);
     switch (code) {
         case 100:  // a diamond facet
             cairo_move_to(cr, w / 2, 5);
