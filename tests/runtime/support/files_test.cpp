@@ -1,5 +1,5 @@
-// Text files as the score and level files use them: line endings, bytes on disk, and the
-// current file.
+// Text files as the score and level files use them: line endings, bytes on disk, and which
+// file is current.
 #include "runtime/support/files.hpp"
 
 #include <gtest/gtest.h>
@@ -30,36 +30,21 @@ class Files : public ::testing::Test {
 
 TEST_F(Files, ReadsEveryKindOfLineEnding) {
     const std::string path = folder / "lines.txt";
-    WriteRaw(path, std::string("a\r\nb\rc\nd"));
+    // CR LF, CR, LF, a NUL byte, CR CR LF, and a last line with no ending at all.
+    WriteRaw(path, std::string("a\r\nb\rc\nd\0e\r\r\nf", 14));
     ASSERT_NE(OpenFileReadWrite(1, path), 0);
-    EXPECT_EQ(ReadTextLine(), "a");
-    EXPECT_EQ(ReadTextLine(), "b");
-    EXPECT_EQ(ReadTextLine(), "c");
-    EXPECT_EQ(ReadTextLine(), "d");
-    EXPECT_EQ(ReadTextLine(), "");
-    EXPECT_EQ(ReadTextLine(), "");
+    for (const char* line : {"a", "b", "c", "d", "e", "", "f", "", ""}) {
+        EXPECT_EQ(ReadTextLine(), line);
+    }
 
-    // A NUL byte ends a line too; an empty line between two endings stays a line.
-    WriteRaw(path, std::string("x\0y\n\nz\r\r\nw", 10));
-    ASSERT_NE(OpenFileReadWrite(1, path), 0);
-    EXPECT_EQ(ReadTextLine(), "x");
-    EXPECT_EQ(ReadTextLine(), "y");
-    EXPECT_EQ(ReadTextLine(), "");
-    EXPECT_EQ(ReadTextLine(), "z");
-    EXPECT_EQ(ReadTextLine(), "");
-    EXPECT_EQ(ReadTextLine(), "w");
-}
-
-TEST_F(Files, CarriageReturnAtTheEndLeavesThePositionAfterIt) {
-    // Nothing follows the final CR, so nothing is put back: a line written next goes after
-    // it instead of overwriting it.
-    const std::string path = folder / "cr.txt";
+    // Nothing follows a final CR, so nothing is put back: the next line is written after
+    // it instead of over it.
     WriteRaw(path, "12\r");
-    ASSERT_NE(OpenFileReadWrite(3, path), 0);
+    ASSERT_NE(OpenFileReadWrite(1, path), 0);
     EXPECT_EQ(ReadTextLine(), "12");
     EXPECT_EQ(ReadTextLine(), "");
     EXPECT_EQ(WriteTextLine("34"), 4);
-    CloseFileNumber(3);
+    CloseFileNumber(1);
     EXPECT_EQ(ReadRaw(path), "12\r34\r\n");
 }
 
@@ -73,58 +58,47 @@ TEST_F(Files, WritesLinesWithCrLf) {
     CloseFileNumber(2);
     EXPECT_EQ(ReadRaw(path), "1500\r\n\r\nANNA\r\n");
 
-    // The file opened for reading and writing keeps what it has; reading then writing
-    // continues right after the lines read, even though the reader reads ahead.
+    // Opened for reading and writing, the file keeps what it has, and a line written after
+    // reading lands right after the lines read, though the reader reads ahead.
     ASSERT_NE(OpenFileReadWrite(2, path), 0);
     EXPECT_EQ(ReadTextLine(), "1500");
     EXPECT_EQ(WriteTextLine("XY"), 4);
     EXPECT_EQ(ReadTextLine(), "NA");
     CloseFileNumber(2);
     EXPECT_EQ(ReadRaw(path), "1500\r\nXY\r\nNA\r\n");
-}
 
-TEST_F(Files, GameNamesWithBackslashesAndMissingFiles) {
+    // Game names use backslashes.
     std::filesystem::create_directory(folder.path() / "data");
-    const std::string gameName = folder.path().string() + "\\data\\name.bin";
-    ASSERT_NE(OpenFileReadWrite(0, gameName), 0);  // created when missing
+    ASSERT_NE(OpenFileReadWrite(0, folder.path().string() + "\\data\\name.bin"), 0);
     EXPECT_EQ(WriteTextLine("EVA"), 5);
     CloseFileNumber(0);
     EXPECT_EQ(ReadRaw(folder / "data/name.bin"), "EVA\r\n");
-
-    // A file in a missing folder fails; a failed open leaves no current file.
-    ASSERT_NE(OpenFileReadWrite(4, folder / "kept.txt"), 0);
-    EXPECT_EQ(CreateFileForWriting(5, folder / "missing/x.bin"), 0);
-    EXPECT_EQ(WriteTextLine("lost"), 0);
-    EXPECT_EQ(ReadTextLine(), "");
-    EXPECT_EQ(CreateFileForWriting(5, folder.path().string()), 0);  // a folder is no file
-    EXPECT_EQ(OpenFileReadWrite(-1, folder / "neg.txt"), 0);
-    CloseFileNumber(4);
-    EXPECT_EQ(ReadRaw(folder / "kept.txt"), "");
 }
 
-TEST_F(Files, CurrentFileFollowsOpeningAndClosing) {
+TEST_F(Files, LinesNeverGoToAFileThatIsNotCurrent) {
     const std::string first = folder / "first.txt";
     const std::string second = folder / "second.txt";
     ASSERT_NE(CreateFileForWriting(1, first), 0);
-    // A high number grows the table.
-    ASSERT_NE(CreateFileForWriting(250, second), 0);
+    // A failed open leaves no current file, so its lines cannot land in the earlier file.
+    EXPECT_EQ(CreateFileForWriting(5, folder / "missing/x.bin"), 0);
+    EXPECT_EQ(WriteTextLine("lost"), 0);
+    EXPECT_EQ(CreateFileForWriting(5, folder.path().string()), 0);  // a folder is no file
+    EXPECT_EQ(OpenFileReadWrite(-1, folder / "negative.txt"), 0);
+
+    ASSERT_NE(CreateFileForWriting(250, second), 0);  // a high number grows the table
     EXPECT_EQ(WriteTextLine("to second"), 11);
     CloseFileNumber(250);
-    // The closed file was current: there is none now, and the other file is not touched.
-    EXPECT_EQ(WriteTextLine("nowhere"), 0);
+    EXPECT_EQ(WriteTextLine("nowhere"), 0);  // the closed file was current: none now
     EXPECT_EQ(ReadTextLine(), "");
-    // Opening a number that is in use closes the old file first.
+
+    // Opening a number in use closes the old file first.
     ASSERT_NE(CreateFileForWriting(1, second), 0);
     EXPECT_EQ(WriteTextLine("again"), 7);
+    EXPECT_EQ(ReadTextLine(), "");  // a file made for writing reads as empty lines
     CloseAllFiles();
+    CloseFileNumber(1);  // closing twice is harmless
     EXPECT_EQ(ReadRaw(first), "");
     EXPECT_EQ(ReadRaw(second), "again\r\n");
-    // A file opened only for writing reads as empty lines.
-    ASSERT_NE(CreateFileForWriting(1, first), 0);
-    EXPECT_EQ(ReadTextLine(), "");
-    CloseFileNumber(1);
-    CloseFileNumber(1);  // closing twice is harmless
-    CloseFileNumber(100000);
 }
 
 }  // namespace
