@@ -1,0 +1,200 @@
+#include "runtime/quads/quads.hpp"
+
+#include <gtest/gtest.h>
+
+#include "runtime/screen/headless/headless_display.hpp"
+#include "runtime/screen/screen.hpp"
+#include "runtime/sprites/sprites.hpp"
+
+namespace {
+
+using namespace runtime::quads;
+using runtime::screen::BackBuffer;
+using runtime::screen::Surface;
+using runtime::sprites::FindSprite;
+using runtime::sprites::MakeBlankSprite;
+
+constexpr std::uint32_t kRed = 0xFF0000u, kGreen = 0x00FF00u, kBlue = 0x0000FFu, kGrey = 0x808080u;
+
+class Quads : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        runtime::screen::headless::UseHeadlessDisplay();
+        ASSERT_TRUE(runtime::screen::InitSpriteEngine());
+        ASSERT_TRUE(runtime::screen::OpenFullScreen(800, 600, 32, ""));
+        ASSERT_TRUE(InitQuadSprites());
+    }
+    void TearDown() override {
+        EndQuadScene();
+        runtime::screen::CloseScreenDisplay();
+    }
+
+    // A texture sprite whose quadrants are red, green (top) and blue, grey (bottom).
+    static void MakeQuadrants(int n, int size, int mode = 4) {
+        ASSERT_TRUE(MakeBlankSprite(n, size, size, mode));
+        Surface& s = *FindSprite(n)->surface;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const bool right = x >= size / 2, bottom = y >= size / 2;
+                s.At(x, y) = bottom ? (right ? kGrey : kBlue) : (right ? kGreen : kRed);
+            }
+        }
+    }
+
+    static void ExpectCorner(int q, int corner, float x, float y) {
+        const QuadVertex& v = FindQuadSprite(q)->vertices[corner];
+        EXPECT_NEAR(v.x, x, 2e-3) << "corner " << corner;
+        EXPECT_NEAR(v.y, y, 2e-3) << "corner " << corner;
+    }
+};
+
+TEST_F(Quads, TableGrowsAndQuadsComeOnlyFromTextures) {
+    MakeQuadrants(5, 16);
+    MakeQuadrants(6, 16, 0);  // an ordinary display sprite
+    EXPECT_EQ(QuadSpriteTableSize(), 50u);
+    ASSERT_NE(MakeQuadSprite(60, 5), nullptr);
+    EXPECT_EQ(QuadSpriteTableSize(), 110u);
+
+    ASSERT_NE(MakeQuadSprite(3, 5), nullptr);
+    EXPECT_EQ(MakeQuadSprite(3, 6), nullptr);  // not a texture: the slot is emptied
+    EXPECT_EQ(FindQuadSprite(3), nullptr);
+    EXPECT_EQ(MakeQuadSprite(4, 40), nullptr);  // no such sprite
+    EXPECT_EQ(ResizeQuadSprite(3, 8, 8), 0);
+    EXPECT_EQ(TurnQuadSprite(3, 10, 0), 0);
+
+    // A number far beyond any the game uses is refused instead of growing the table.
+    EXPECT_EQ(MakeQuadSprite(2000000000, 5), nullptr);
+    EXPECT_EQ(MakeQuadSprite(-5, 5), nullptr);
+    EXPECT_EQ(QuadSpriteTableSize(), 110u);
+
+    // The quad takes the sprite's shown size but always the whole texture.
+    ASSERT_TRUE(runtime::sprites::SetSpriteClip(5, 0, 0, 10, 6));
+    const QuadSpriteRecord* rec = MakeQuadSprite(7, 5);
+    ASSERT_NE(rec, nullptr);
+    EXPECT_EQ(rec->width, 10);
+    EXPECT_EQ(rec->height, 6);
+    EXPECT_EQ(rec->vertices[3].x, 10.0f);
+    EXPECT_EQ(rec->vertices[3].y, 6.0f);
+    EXPECT_EQ(rec->vertices[3].u, 1.0f);
+    EXPECT_EQ(rec->vertices[3].v, 1.0f);
+}
+
+TEST_F(Quads, ScenesBlendOntoTheBackBuffer) {
+    MakeQuadrants(5, 16);
+    ASSERT_NE(MakeQuadSprite(0, 5), nullptr);
+    Surface& back = BackBuffer();
+
+    // Outside a scene nothing is drawn.
+    EXPECT_EQ(DrawQuadSprite(0, 100, 50, 255), 0);
+    EXPECT_EQ(back.At(100, 50), 0u);
+
+    ASSERT_EQ(BeginQuadScene(), 1);
+    EXPECT_EQ(BeginQuadScene(), 0);  // already open
+    DrawQuadSprite(0, 100, 50, 0);
+    EXPECT_EQ(back.At(100, 50), 0u);
+    DrawQuadSprite(0, 100, 50, 255);
+    EXPECT_EQ(back.At(100, 50), kRed);
+    EXPECT_EQ(back.At(115, 50), kGreen);
+    EXPECT_EQ(back.At(100, 65), kBlue);
+    EXPECT_EQ(back.At(115, 65), kGrey);
+    EXPECT_EQ(back.At(116, 65), 0u);
+    EXPECT_EQ(back.At(99, 50), 0u);
+
+    // The glow blend adds: grey plus half grey twice over saturates.
+    SetQuadBlend(5, 7);
+    DrawQuadSprite(0, 100, 50, 128);
+    EXPECT_EQ(back.At(115, 65), 0xC0C0C0u);
+    DrawQuadSprite(0, 100, 50, 128);
+    EXPECT_EQ(back.At(115, 65), 0xFFFFFFu);
+    EXPECT_EQ(back.At(100, 50), kRed);
+    EXPECT_EQ(EndQuadScene(), 1);
+
+    // A new scene starts from the default blend again: alpha 0 changes nothing.
+    ASSERT_EQ(BeginQuadScene(), 1);
+    DrawQuadSprite(0, 300, 300, 0);
+    EXPECT_EQ(back.At(300, 300), 0u);
+    EndQuadScene();
+
+    // Reopening the screen makes a new back buffer; the next scene draws on it.
+    runtime::screen::CloseScreenDisplay();
+    EXPECT_EQ(BeginQuadScene(), 0);  // no screen
+    ASSERT_TRUE(runtime::screen::OpenFullScreen(800, 600, 32, ""));
+    MakeQuadrants(5, 16);
+    ASSERT_NE(MakeQuadSprite(0, 5), nullptr);
+    ASSERT_EQ(BeginQuadScene(), 1);
+    DrawQuadSprite(0, 10, 10, 255);
+    EXPECT_EQ(BackBuffer().At(10, 10), kRed);
+}
+
+TEST_F(Quads, ReleasedSpritesAreNeverRead) {
+    MakeQuadrants(5, 16);
+    ASSERT_NE(MakeQuadSprite(0, 5), nullptr);
+    ASSERT_EQ(BeginQuadScene(), 1);
+    runtime::sprites::DiscardSprite(5);
+    EXPECT_EQ(DrawQuadSprite(0, 10, 10, 255), 0);
+    EXPECT_EQ(BackBuffer().At(10, 10), 0u);
+    // Loaded anew as a texture, the quad shows the new picture.
+    ASSERT_TRUE(MakeBlankSprite(5, 16, 16, 4));
+    FindSprite(5)->surface->At(0, 0) = kBlue;
+    DrawQuadSprite(0, 10, 10, 255);
+    EXPECT_EQ(BackBuffer().At(10, 10), kBlue);
+}
+
+TEST_F(Quads, TurningPlacesTheCorners) {
+    MakeQuadrants(5, 32);
+    ASSERT_NE(MakeQuadSprite(0, 5), nullptr);
+
+    // Angle 0 already shows a quarter turn: the picture's top-left corner at top-right.
+    TurnQuadSprite(0, 0, 0);
+    ExpectCorner(0, 0, 32.0f, 0.0f);
+    ExpectCorner(0, 1, 31.9326f, 32.0671f);
+    ExpectCorner(0, 3, -0.1340f, 31.8649f);
+    ExpectCorner(0, 2, 0.2030f, -0.2005f);
+    ASSERT_EQ(BeginQuadScene(), 1);
+    DrawQuadSprite(0, 200, 100, 255);
+    EXPECT_EQ(BackBuffer().At(229, 102), kRed);
+    EXPECT_EQ(BackBuffer().At(229, 129), kGreen);
+    EXPECT_EQ(BackBuffer().At(202, 102), kBlue);
+    EXPECT_EQ(BackBuffer().At(202, 129), kGrey);
+
+    TurnQuadSprite(0, 90, 0);
+    ExpectCorner(0, 0, 31.9326f, 32.0671f);
+    ExpectCorner(0, 2, 32.2668f, 0.2713f);
+    TurnQuadSprite(0, 45, 0);
+    ExpectCorner(0, 0, 38.6274f, 16.0476f);
+    ExpectCorner(0, 1, 15.8573f, 38.6270f);
+    ExpectCorner(0, 3, -6.6262f, 15.7622f);
+    ExpectCorner(0, 2, 16.3329f, -6.6250f);
+
+    // An absolute turn stores 0, so a relative 90 afterwards turns to 90, not 180.
+    TurnQuadSprite(0, 90, 0);
+    EXPECT_EQ(FindQuadSprite(0)->angle, 0);
+    TurnQuadSprite(0, 90, 1);
+    EXPECT_EQ(FindQuadSprite(0)->angle, 90);
+    ExpectCorner(0, 0, 31.9326f, 32.0671f);
+
+    // Relative turns keep the remainder with its sign: 200 and 200 more is 400, not 40.
+    TurnQuadSprite(0, 0, 0);
+    TurnQuadSprite(0, 200, 1);
+    TurnQuadSprite(0, 200, 1);
+    EXPECT_EQ(FindQuadSprite(0)->angle, 400);
+    ExpectCorner(0, 0, 38.5742f, 14.4493f);
+    TurnQuadSprite(0, -30, 1);  // 400 rem 360 = 40, minus 30
+    EXPECT_EQ(FindQuadSprite(0)->angle, 10);
+
+    // Resizing puts the corners back unrotated, keeping the angle.
+    ResizeQuadSprite(0, 20, 12);
+    EXPECT_EQ(FindQuadSprite(0)->angle, 10);
+    ExpectCorner(0, 0, 0, 0);
+    ExpectCorner(0, 1, 20, 0);
+    ExpectCorner(0, 2, 0, 12);
+    ExpectCorner(0, 3, 20, 12);
+
+    // A non-square quad turns about its own half sizes.
+    ResizeQuadSprite(0, 64, 32);
+    TurnQuadSprite(0, 0, 0);
+    ExpectCorner(0, 1, 47.8653f, 48.0670f);
+    ExpectCorner(0, 2, 16.4048f, -16.1992f);
+}
+
+}  // namespace
