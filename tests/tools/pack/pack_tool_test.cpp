@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class PackTool : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("tessaly-tool-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    Outcome Tool(const std::string& args) {
+        std::string command = std::string("'") + TESSALY_PACK_TOOL + "' " + args + " >'" +
+                              (dir_ / "stdout").string() + "' 2>'" + (dir_ / "stderr").string() +
+                              "'";
+        int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir_ / "stdout"),
+                Slurp(dir_ / "stderr")};
+    }
+    std::string P(const std::string& name) { return "'" + (dir_ / name).string() + "'"; }
+
+    fs::path dir_;
+};
+
+const std::string kBmp = "BM" + std::string(2000, '\x10') + std::string(300, '\x80');
+const std::string kJpeg = "\xFF\xD8\xFF\xE0" + std::string(100, 'j');
+const std::string kWave = std::string("RIFF\x10\0\0\0WAVEfmt ", 16) + std::string(50, '\x01');
+const std::string kData = "JC not really packed";
+
+TEST_F(PackTool, CreateListExtractRoundTrip) {
+    Spit(dir_ / "a.bmp", kBmp);
+    Spit(dir_ / "b.jpg", kJpeg);
+    Spit(dir_ / "c.wav", kWave);
+    Spit(dir_ / "d.txt", kData);
+    Outcome made = Tool("create " + P("x.pak") + " " + P("a.bmp") + " " + P("b.jpg") + " " +
+                        P("c.wav") + " " + P("d.txt"));
+    ASSERT_EQ(made.status, 0) << made.err;
+
+    Outcome listed = Tool("list " + P("x.pak"));
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    // Stored sizes as the headers say: the repetitive ones compress, the text stays raw.
+    std::string packed = Slurp(dir_ / "x.pak");
+    std::string expected;
+    const char* kinds[] = {"bmp", "jpeg", "wave", "data"};
+    for (std::size_t at = 0, index = 0; at + 8 <= packed.size(); ++index) {
+        auto le = [&](std::size_t p) {
+            return std::uint32_t(std::uint8_t(packed[p])) |
+                   std::uint32_t(std::uint8_t(packed[p + 1])) << 8;
+        };
+        expected += std::to_string(index) + " " + std::to_string(le(at)) + " " +
+                    std::to_string(le(at + 4)) + " " + kinds[index] + "\n";
+        at += 8 + le(at + 4);
+    }
+    EXPECT_EQ(listed.out, expected);
+    EXPECT_EQ(expected.substr(0, 7), "0 2302 ");
+    EXPECT_NE(expected.substr(0, 12), "0 2302 2302 ");
+    EXPECT_NE(expected.find("3 20 20 data"), std::string::npos);
+
+    Outcome extracted = Tool("extract " + P("x.pak") + " " + P("out/sub"));
+    EXPECT_EQ(extracted.status, 0) << extracted.err;
+    EXPECT_EQ(Slurp(dir_ / "out/sub/000.bmp"), kBmp);
+    EXPECT_EQ(Slurp(dir_ / "out/sub/001.jpg"), kJpeg);
+    EXPECT_EQ(Slurp(dir_ / "out/sub/002.wav"), kWave);
+    EXPECT_EQ(Slurp(dir_ / "out/sub/003.bin"), kData);
+
+    ASSERT_EQ(Tool("create --raw " + P("r.pak") + " " + P("a.bmp")).status, 0);
+    EXPECT_EQ(Tool("list " + P("r.pak")).out, "0 2302 2302 bmp\n");
+}
+
+TEST_F(PackTool, DamageIsReportedWithFileEntryAndReason) {
+    Spit(dir_ / "a.bmp", kBmp);
+    Spit(dir_ / "d.txt", kData);
+    ASSERT_EQ(Tool("create " + P("x.pak") + " " + P("d.txt") + " " + P("a.bmp") + " " + P("d.txt"))
+                  .status,
+              0);
+    std::string pack = Slurp(dir_ / "x.pak");
+
+    // A flipped checksum byte in entry 1: entries 0 and 2 still come out.
+    std::string bad = pack;
+    bad[8 + kData.size() + 8 + 6] ^= 1;
+    Spit(dir_ / "bad.pak", bad);
+    Outcome listed = Tool("list " + P("bad.pak"));
+    EXPECT_EQ(listed.status, 1);
+    EXPECT_EQ(listed.out, "0 20 20 data\n2 20 20 data\n");
+    EXPECT_NE(listed.err.find("bad.pak"), std::string::npos) << listed.err;
+    EXPECT_NE(listed.err.find("entry 1"), std::string::npos) << listed.err;
+    EXPECT_NE(listed.err.find("checksum"), std::string::npos) << listed.err;
+    Outcome extracted = Tool("extract " + P("bad.pak") + " " + P("out"));
+    EXPECT_EQ(extracted.status, 1);
+    EXPECT_TRUE(fs::exists(dir_ / "out/000.bin"));
+    EXPECT_FALSE(fs::exists(dir_ / "out/001.bmp"));
+    EXPECT_TRUE(fs::exists(dir_ / "out/002.bin"));
+
+    // Cut inside the second header, then inside the last entry's data.
+    Spit(dir_ / "cut.pak", pack.substr(0, 8 + kData.size() + 5));
+    Outcome cut = Tool("list " + P("cut.pak"));
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_EQ(cut.out, "0 20 20 data\n");
+    EXPECT_NE(cut.err.find("entry 1: header cut short"), std::string::npos) << cut.err;
+    Spit(dir_ / "short.pak", pack.substr(0, pack.size() - 3));
+    Outcome shorter = Tool("list " + P("short.pak"));
+    EXPECT_EQ(shorter.status, 1);
+    EXPECT_NE(shorter.err.find("entry 2: data cut short (17 of 20 bytes)"), std::string::npos)
+        << shorter.err;
+
+    // A file that cannot be read makes no pack at all.
+    Outcome missing = Tool("create " + P("y.pak") + " " + P("d.txt") + " " + P("nothing.bmp"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("nothing.bmp"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_ / "y.pak"));
+    EXPECT_EQ(Tool("list " + P("nothing.pak")).status, 1);
+}
+
+TEST_F(PackTool, WrongUsageExitsTwoAndHelpZero) {
+    for (const char* args : {"", "frobnicate", "list", "list a b", "extract a", "create x.pak",
+                             "create --raw x.pak", "create --fast x.pak y"}) {
+        Outcome run = Tool(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_NE(run.err.find("usage"), std::string::npos) << args;
+    }
+    Outcome help = Tool("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("tessaly-pack create"), std::string::npos);
+}
+
+}  // namespace
