@@ -83,31 +83,65 @@ Picture Decode(const EntrySpec& entry) {
     return p;
 }
 
-// A mock-up of a frame of play (level 4's layout on the first background) so the pieces
-// can be judged together.
-void DrawPlayPreview(cairo_t* cr, double x0, double y0) {
-    std::vector<PackSpec> packs = Catalogue();
-    auto find = [&](const std::string& name) -> const PackSpec& {
-        for (const PackSpec& p : packs)
-            if (p.name == name) return p;
-        return packs.front();
-    };
-    const PackSpec& level1 = find("level1.pak");
-    const PackSpec& digits = find("sc.pak");
-    auto draw = [&](const Picture& p, double x, double y, double alpha = 1.0,
-                    cairo_operator_t op = CAIRO_OPERATOR_OVER) {
+// Draws packs' pictures onto an 800 x 600 area as the game would: keyed, opaque or added.
+class Composer {
+  public:
+    Composer(cairo_t* cr, double x0, double y0) : cr_(cr), x0_(x0), y0_(y0), packs_(Catalogue()) {}
+
+    Picture Get(const std::string& pack, std::size_t entry) {
+        for (const PackSpec& p : packs_)
+            if (p.name == pack && entry < p.entries.size()) return Decode(p.entries[entry]);
+        return {};
+    }
+
+    void Draw(const Picture& p, double x, double y, double alpha = 1.0,
+              cairo_operator_t op = CAIRO_OPERATOR_OVER) {
+        if (p.pixels.empty()) return;
         cairo_surface_t* s = KeyedSurface(p);
-        cairo_save(cr);
-        cairo_rectangle(cr, x0, y0, 800, 600);
-        cairo_clip(cr);
-        cairo_set_operator(cr, op);
-        cairo_set_source_surface(cr, s, x0 + x, y0 + y);
-        cairo_paint_with_alpha(cr, alpha);
-        cairo_restore(cr);
+        cairo_save(cr_);
+        cairo_rectangle(cr_, x0_, y0_, 800, 600);
+        cairo_clip(cr_);
+        cairo_set_operator(cr_, op);
+        cairo_set_source_surface(cr_, s, x0_ + x, y0_ + y);
+        cairo_paint_with_alpha(cr_, alpha);
+        cairo_restore(cr_);
         cairo_surface_destroy(s);
-    };
-    draw(Decode(find("lvl0105.pak").entries[0]), 0, 0);
-    draw(Decode(level1.entries[46]), 0, 0);
+    }
+    void Draw(const std::string& pack, std::size_t entry, double x, double y) {
+        Draw(Get(pack, entry), x, y);
+    }
+    void Clip(double x, double y, double w, double h) {
+        cairo_save(cr_);
+        cairo_rectangle(cr_, x0_ + x, y0_ + y, w, h);
+        cairo_clip(cr_);
+    }
+    void Unclip() { cairo_restore(cr_); }
+    void Black() {
+        cairo_rectangle(cr_, x0_, y0_, 800, 600);
+        cairo_set_source_rgb(cr_, 0, 0, 0);
+        cairo_fill(cr_);
+    }
+    // Text in the bitmap font (digits and lower-case letters, 32 pixels a character).
+    void Text(const std::string& text, double x, double y) {
+        for (char ch : text) {
+            if (ch >= '0' && ch <= '9') Draw("fontes.pak", std::size_t(ch - '0'), x, y);
+            if (ch >= 'a' && ch <= 'z') Draw("fontes.pak", std::size_t(10 + ch - 'a'), x, y);
+            x += 32;
+        }
+    }
+
+  private:
+    cairo_t* cr_;
+    double x0_, y0_;
+    std::vector<PackSpec> packs_;
+};
+
+// A frame of play: level 4's layout on the first background.
+void DrawPlayPreview(cairo_t* cr, double x0, double y0) {
+    Composer c(cr, x0, y0);
+    c.Black();
+    c.Draw("lvl0105.pak", 0, 0, 0);
+    c.Draw("level1.pak", 46, 0, 0);
     static const char* const kRows[] = {".ii.hhffffffffhh.ii.", "ii.hgghfjjjjfhggh.ii",
                                         "ii.hddhfjjjjfhddh.ii", "ii.heehfjjjjfheeh.ii",
                                         ".ii.hhffffffffhh.ii.", "..ii............ii..",
@@ -115,35 +149,55 @@ void DrawPlayPreview(cairo_t* cr, double x0, double y0) {
     const int brickEntry[] = {2, 3, 4, 5, 6, 40, 41};
     Picture bricks[7];
     for (int i = 0; i < 7; ++i)
-        bricks[i] = Decode(level1.entries[brickEntry[i]]);
-    Picture mark = Decode(level1.entries[62]);
+        bricks[i] = c.Get("level1.pak", std::size_t(brickEntry[i]));
+    Picture mark = c.Get("level1.pak", 62);
     for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 20; ++c) {
-            char ch = kRows[r][c];
+        for (int col = 0; col < 20; ++col) {
+            char ch = kRows[r][col];
             if (ch == '.') continue;
-            double x = 75 + 33 * c, y = 75 + 32 * r;
-            draw(bricks[ch - 'd'], x, y);
-            if (ch == 'f') draw(mark, x + 8, y + 8);
+            double x = 75 + 33 * col, y = 75 + 32 * r;
+            c.Draw(bricks[ch - 'd'], x, y);
+            if (ch == 'f') c.Draw(mark, x + 8, y + 8);
         }
-    draw(Decode(level1.entries[14]), 5, 350);
-    Picture fill = Decode(level1.entries[17]);
-    cairo_save(cr);
-    cairo_rectangle(cr, x0 + 5, y0 + 534 - 110, 71, 110);
-    cairo_clip(cr);
-    draw(fill, 5, 350);
-    cairo_restore(cr);
-    draw(Decode(level1.entries[1]), 300, 580);
-    draw(Decode(level1.entries[7]), 340 - 8, 470 - 8, 80 / 255.0, CAIRO_OPERATOR_ADD);
-    draw(Decode(level1.entries[0]), 340, 470);
-    draw(Decode(level1.entries[20]), 380, 250);
+    c.Draw("level1.pak", 14, 5, 350);
+    c.Clip(5, 534 - 110, 71, 110);
+    c.Draw("level1.pak", 17, 5, 350);
+    c.Unclip();
+    c.Draw("level1.pak", 1, 300, 580);
+    c.Draw(c.Get("level1.pak", 7), 340 - 8, 470 - 8, 80 / 255.0, CAIRO_OPERATOR_ADD);
+    c.Draw("level1.pak", 0, 340, 470);
+    c.Draw("level1.pak", 20, 380, 250);
     std::string score = "000012450";
     for (std::size_t i = 0; i < score.size(); ++i)
-        draw(Decode(digits.entries[std::size_t(score[i] - '0')]), 20 + 32 * double(i), 20);
-    Picture life = Decode(level1.entries[16]);
+        c.Draw("sc.pak", std::size_t(score[i] - '0'), 20 + 32 * double(i), 20);
     for (int i = 1; i <= 3; ++i)
-        draw(life, 630 + 32 * i, 30);
-    draw(Decode(level1.entries[28]), 630, 35);
-    draw(Decode(digits.entries[7]), 730, 40);
+        c.Draw("level1.pak", 16, 630 + 32 * i, 30);
+    c.Draw("level1.pak", 28, 630, 35);
+    c.Draw("sc.pak", 7, 730, 40);
+}
+
+// The title menu with the pointer over Credits and a few rows of the high-score table.
+void DrawMenuPreview(cairo_t* cr, double x0, double y0) {
+    Composer c(cr, x0, y0);
+    c.Black();
+    c.Draw("introduce.pak", 17, 0, 0);
+    c.Draw("wat.pak", 0, 0, 150);
+    c.Draw("introduce.pak", 9, 30, 190);
+    c.Draw("introduce.pak", 15, 295, 190);
+    c.Draw("introduce.pak", 11, 550, 190);
+    c.Draw("introduce.pak", 0, 0, 40);
+    c.Draw("introduce.pak", 1, 0, 265);
+    c.Draw("introduce.pak", 6, 0, 270);
+    c.Draw("introduce.pak", 7, 0, 270);
+    const char* names[] = {"nova", "orion", "vega", "lyra", "tess", "sirius"};
+    const char* scores[] = {"50000", "42150", "30200", "21000", "12500", "8000"};
+    for (int i = 0; i < 6; ++i) {
+        c.Text(names[i], 130, 285 + 38 * i);
+        c.Text(scores[i], 470, 285 + 38 * i);
+    }
+    c.Draw("introduce.pak", 2, 0, 255);
+    c.Draw("introduce.pak", 2, 0, 534);
+    c.Draw("introduce.pak", 13, 380, 222);
 }
 
 }  // namespace
@@ -171,7 +225,7 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
     // Lay out: the play mock-up first, then a title line per pack and its pictures left to
     // right, wrapping.
     const int previewY = kMargin + 34;
-    int y = previewY + 600 + 24;
+    int y = previewY + 600 + 40;
     for (Group& g : groups) {
         g.y = y;
         y += 34;
@@ -200,8 +254,9 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
     art::UseFont(cr, art::Font::SansBold, 20);
     cairo_set_source_rgb(cr, 0.9, 0.92, 1.0);
     cairo_move_to(cr, kMargin, kMargin + 22);
-    cairo_show_text(cr, "a frame of play, put together from the packs");
+    cairo_show_text(cr, "put together from the packs: a frame of play and the title menu");
     DrawPlayPreview(cr, kMargin, previewY);
+    DrawMenuPreview(cr, kMargin + 820, previewY);
     for (const Group& g : groups) {
         art::UseFont(cr, art::Font::SansBold, 20);
         cairo_set_source_rgb(cr, 0.9, 0.92, 1.0);

@@ -196,7 +196,7 @@ void ChromeText(Canvas& canvas, const std::string& text, Font font, double size,
     cairo_stroke_preserve(halo.cr());
     cairo_fill(halo.cr());
     halo.Blur(int(glowRadius));
-    canvas.Paint(halo, 0, 0, 1.0);
+    canvas.Paint(halo, 0, 0, 0.7);
 
     cairo_t* cr = canvas.cr();
     UseFont(cr, font, size);
@@ -337,7 +337,8 @@ void Sparkle(cairo_t* cr, double cx, double cy, double size, Colour c, double al
     cairo_restore(cr);
 }
 
-void Stars(cairo_t* cr, Rng& rng, int count, int w, int h, bool wrapY, double brightness) {
+void Stars(cairo_t* cr, Rng& rng, int count, int w, int h, bool wrapY, double brightness,
+           bool wrapX) {
     static constexpr std::array<Colour, 4> kTints = {Colour{1.0, 1.0, 1.0}, Colour{0.75, 0.85, 1.0},
                                                      Colour{1.0, 0.92, 0.78},
                                                      Colour{0.85, 0.8, 1.0}};
@@ -349,16 +350,18 @@ void Stars(cairo_t* cr, Rng& rng, int count, int w, int h, bool wrapY, double br
         double a = rng.Range(0.35, 1.0) * brightness;
         Colour tint = kTints[std::size_t(rng.Int(0, 3))];
         for (int copy = -1; copy <= 1; ++copy) {
-            if (!wrapY && copy != 0) continue;
-            double yy = y + copy * h;
-            if (yy < -10 || yy > h + 10) continue;
-            if (radius > 1.3) {
-                RadialLight(cr, x, yy, radius * 4, tint, a * 0.35);
-                if (m > 0.995) Sparkle(cr, x, yy, radius * 5, tint, a * 0.8);
+            for (int across = -1; across <= 1; ++across) {
+                if ((!wrapY && copy != 0) || (!wrapX && across != 0)) continue;
+                double yy = y + copy * h, xx = x + across * w;
+                if (yy < -10 || yy > h + 10 || xx < -10 || xx > w + 10) continue;
+                if (radius > 1.3) {
+                    RadialLight(cr, xx, yy, radius * 4, tint, a * 0.35);
+                    if (m > 0.995) Sparkle(cr, xx, yy, radius * 5, tint, a * 0.8);
+                }
+                SetColour(cr, tint, std::min(1.0, a));
+                cairo_arc(cr, xx, yy, radius, 0, 2 * M_PI);
+                cairo_fill(cr);
             }
-            SetColour(cr, tint, std::min(1.0, a));
-            cairo_arc(cr, x, yy, radius, 0, 2 * M_PI);
-            cairo_fill(cr);
         }
     }
 }

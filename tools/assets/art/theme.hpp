@@ -93,8 +93,10 @@ void GlowUnder(Canvas& canvas, Colour c, int radius, double strength = 1.0);
 // A radial light: colour at the centre fading to nothing at radius.
 void RadialLight(cairo_t* cr, double cx, double cy, double radius, Colour c, double alpha);
 
-// Stars over a w x h area; with wrapY the field tiles vertically (for scrolling pictures).
-void Stars(cairo_t* cr, Rng& rng, int count, int w, int h, bool wrapY, double brightness = 1.0);
+// Stars over a w x h area; with wrapY (wrapX) the field tiles vertically (horizontally),
+// for pictures the game scrolls inside themselves.
+void Stars(cairo_t* cr, Rng& rng, int count, int w, int h, bool wrapY, double brightness = 1.0,
+           bool wrapX = false);
 
 // Fills the canvas with a deep-space nebula that tiles vertically (period = height):
 // fractal noise in two tints over the deep-space blue.

@@ -15,7 +15,7 @@ std::vector<std::uint8_t> Glyph(char ch) {
     return KeyedBmp(32, 32, [ch](Canvas& c) {
         // Capitals read best at this size; the game types and stores names in lower case.
         std::string text(1, ch >= 'a' && ch <= 'z' ? char(ch - 'a' + 'A') : ch);
-        NeonText(c, text, Font::SansBold, 24, 16, 16, Align::Centre, palette::kNeonCyan, 3);
+        NeonText(c, text, Font::SansBold, 27, 16, 16, Align::Centre, palette::kNeonCyan, 3);
     });
 }
 
