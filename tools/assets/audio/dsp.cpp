@@ -1,7 +1,9 @@
 #include "tools/assets/audio/dsp.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
 
 namespace tools::assets::audio {
 namespace {
@@ -227,6 +229,49 @@ void Echo::Process(double in, double& left, double& right) {
     if (++at_ == lineLeft_.size()) at_ = 0;
     left = fromLeft;
     right = fromRight;
+}
+
+void Limit(Stereo& audio, double ceiling, double rate) {
+    const std::size_t frames = audio.Frames();
+    const std::size_t window = static_cast<std::size_t>(0.002 * rate) + 1;
+    if (frames == 0) return;
+    // The gain each sample needs on its own.
+    std::vector<double> need(frames);
+    for (std::size_t i = 0; i < frames; ++i) {
+        double peak = std::max(std::fabs(audio.left[i]), std::fabs(audio.right[i]));
+        need[i] = peak > ceiling ? ceiling / peak : 1.0;
+    }
+    // The smallest need in the window ahead (a monotonic queue keeps this linear).
+    std::vector<double> ahead(frames);
+    std::deque<std::size_t> queue;
+    for (std::size_t i = frames; i-- > 0;) {
+        while (!queue.empty() && need[queue.back()] >= need[i])
+            queue.pop_back();
+        queue.push_back(i);
+        while (queue.front() >= i + window)
+            queue.pop_front();
+        ahead[i] = need[queue.front()];
+    }
+    // Slow recovery after each dip.
+    const double release = 1.0 / (0.08 * rate);
+    for (std::size_t i = 1; i < frames; ++i) {
+        ahead[i] = std::min(ahead[i], ahead[i - 1] + release);
+    }
+    // Averaging over the same window turns the steps into ramps; each average at a peak only
+    // covers values already at or below what that peak needs.
+    double sum = 0;
+    std::vector<double> gain(frames);
+    for (std::size_t i = 0; i < frames; ++i) {
+        sum += ahead[i];
+        if (i >= window) sum -= ahead[i - window];
+        std::size_t count = std::min(i + 1, window);
+        gain[i] = sum / static_cast<double>(count);
+    }
+    for (std::size_t i = 0; i < frames; ++i) {
+        double l = audio.left[i] * gain[i], r = audio.right[i] * gain[i];
+        audio.left[i] = static_cast<float>(std::clamp(l, -ceiling, ceiling));
+        audio.right[i] = static_cast<float>(std::clamp(r, -ceiling, ceiling));
+    }
 }
 
 void PanGains(double pan, double& left, double& right) {

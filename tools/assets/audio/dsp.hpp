@@ -130,6 +130,11 @@ class Echo {
     Filter toneLeft_, toneRight_;
 };
 
+// Holds every sample within +-ceiling: the gain dips smoothly just before each peak (it looks
+// 2 ms ahead) and recovers over about 80 ms, so loud drum hits are tamed without clicks.
+// Quiet passages pass unchanged.
+void Limit(Stereo& audio, double ceiling, double rate);
+
 // Constant-power pan: -1 left, 0 centre, +1 right.
 void PanGains(double pan, double& left, double& right);
 

@@ -23,7 +23,9 @@
 namespace tools::assets::audio {
 namespace {
 
-constexpr double kPeak = 0.84;  // headroom for the encoder's ripple
+// Music stays below the effects' loudness and leaves headroom, so an effect over the music
+// (and the encoder's ripple) does not clip.
+constexpr double kPeak = 0.7;
 
 std::size_t Frames(double seconds) {
     return static_cast<std::size_t>(seconds * kTrackRate);
@@ -38,15 +40,20 @@ TrackPcm Finish(Stereo mix, std::size_t length, bool loops, double targetRms, do
     }
     mix.left.resize(length);
     mix.right.resize(length);
-    double peak = 0, energy = 0;
+    double energy = 0;
     for (std::size_t i = 0; i < length; ++i) {
         double l = mix.left[i], r = mix.right[i];
-        peak = std::max(peak, std::max(std::fabs(l), std::fabs(r)));
         energy += l * l + r * r;
     }
     double rms = length ? std::sqrt(energy / (2.0 * length)) : 0;
-    double gain = 1;
-    if (peak > 0) gain = std::min(kPeak / peak, rms > 0 ? targetRms / rms : kPeak / peak);
+    if (rms > 0) {
+        const float gain = static_cast<float>(targetRms / rms);
+        for (std::size_t i = 0; i < length; ++i) {
+            mix.left[i] *= gain;
+            mix.right[i] *= gain;
+        }
+    }
+    Limit(mix, kPeak, kTrackRate);
 
     // Short raised-cosine edges: players restart a looping track after a small gap, so each end
     // must meet silence smoothly; a track that plays once fades out over its last seconds.
@@ -61,7 +68,7 @@ TrackPcm Finish(Stereo mix, std::size_t length, bool loops, double targetRms, do
         std::size_t left = length - 1 - i;
         if (left < tail) shape *= 0.5 - 0.5 * Sine(0.25 + 0.5 * static_cast<double>(left) / tail);
         for (int side = 0; side < 2; ++side) {
-            double v = (side ? mix.right[i] : mix.left[i]) * gain * shape;
+            double v = (side ? mix.right[i] : mix.left[i]) * shape;
             v = std::clamp(v, -1.0, 1.0);
             out.samples[2 * i + side] = static_cast<std::int16_t>(std::floor(v * 32767 + 0.5));
         }
@@ -92,10 +99,10 @@ TrackPcm PacingWindow() {
     // Gentle and unhurried: the player is only choosing how frames are paced.
     Song song(92, 12);
     song.Chords(0, "Am F C G Am F Esus4 E Fmaj7 G Amadd9 Amadd9");
-    int strings = song.AddLane(Voice::Strings, 0.9, 0, 0.6);
-    int piano = song.AddLane(Voice::Piano, 0.55, -0.2, 0.5, 0.2);
-    int bass = song.AddLane(Voice::SubBass, 0.55);
-    int glass = song.AddLane(Voice::Glass, 0.45, 0.3, 0.7, 0.35);
+    int strings = song.AddLane(Voice::Strings, 0.5, 0, 0.6);
+    int piano = song.AddLane(Voice::Piano, 0.9, -0.2, 0.5, 0.2);
+    int bass = song.AddLane(Voice::SubBass, 0.4);
+    int glass = song.AddLane(Voice::Glass, 1.5, 0.3, 0.7, 0.35);
     song.HeldChords(strings, 0, 12, 62, 0.8);
     song.ChordSteps(piano, 0, 10, "0 . 1 . 2 . 3 . 4 . 3 . 2 . 1 .", 0);
     song.ChordSteps(piano, 10, 2, "0 . 2 . 3 . . . . . . . . . . .", 0);
@@ -104,7 +111,7 @@ TrackPcm PacingWindow() {
                 "E5 - - A5 - - G5 - | F5 - - E5 - - C5 - | E5 - - - - - - - | G#5 - - - B5 - - - |"
                 "A5 - - - C6 - - - | B5 - - - D6 - - - | E6 - - - - - - - | . . . . . . . . |",
                 2);
-    return Once(song, 5, 0.12, 4);
+    return Once(song, 5, 0.11, 4);
 }
 
 TrackPcm Introduction() {
@@ -114,19 +121,19 @@ TrackPcm Introduction() {
     song.Chords(0, "Am % F % C % G % Am % F % C % G %");
     song.Chords(16, "Am F C G Am F C G Am F C G Am F C G");
     song.Chords(32, "F G Em Am F G E E Amadd9 % % %");
-    int strings = song.AddLane(Voice::Strings, 0.85, 0, 0.6, 0, 0.3);
-    int glass = song.AddLane(Voice::Glass, 0.45, 0.35, 0.7, 0.4);
-    int pluck = song.AddLane(Voice::Pluck, 0.4, -0.3, 0.3, 0.35, 0.4);
-    int shaker = song.AddLane(Voice::Shaker, 0.3, 0.4, 0.2);
-    int hat = song.AddLane(Voice::Hat, 0.35, 0.25, 0.1);
+    int strings = song.AddLane(Voice::Strings, 0.5, 0, 0.6, 0, 0.3);
+    int glass = song.AddLane(Voice::Glass, 0.6, 0.35, 0.7, 0.4);
+    int pluck = song.AddLane(Voice::Pluck, 0.45, -0.3, 0.3, 0.35, 0.4);
+    int shaker = song.AddLane(Voice::Shaker, 0.5, 0.4, 0.2);
+    int hat = song.AddLane(Voice::Hat, 0.6, 0.25, 0.1);
     int kick = song.AddLane(Voice::Kick, 0.85);
-    int clap = song.AddLane(Voice::Clap, 0.45, 0, 0.35);
-    int crash = song.AddLane(Voice::Crash, 0.3, 0, 0.3);
+    int clap = song.AddLane(Voice::Clap, 0.6, 0, 0.35);
+    int crash = song.AddLane(Voice::Crash, 0.4, 0, 0.3);
     int bass = song.AddLane(Voice::Bass, 0.6, 0, 0, 0, 0.35);
-    int lead = song.AddLane(Voice::Lead, 0.5, 0, 0.4, 0.3);
+    int lead = song.AddLane(Voice::Lead, 1.1, 0, 0.4, 0.3);
 
-    song.HeldChords(strings, 0, 8, 62, 0.45);
-    song.HeldChords(strings, 8, 8, 62, 0.6);
+    song.HeldChords(strings, 0, 8, 62, 0.55);
+    song.HeldChords(strings, 8, 8, 62, 0.65);
     song.HeldChords(strings, 16, 28, 62, 0.75);
     song.ChordSteps(glass, 0, 16, "3 . . . . . 2 . . . 4 . . . . . 2 . . . . . . . 1 . . . . . . .",
                     1);
@@ -145,20 +152,20 @@ TrackPcm Introduction() {
     song.ChordSteps(bass, 24, 16, "0 . 0 0 . 0 0 . 0 . 0 0 . 2 ^0 .", -1);
     song.Melody(lead, 24, kHook, 2);
     song.Melody(lead, 32, kBridge, 2);
-    return Once(song, 6, 0.15, 5);
+    return Once(song, 6, 0.13, 5);
 }
 
 TrackPcm Theme() {
     Song song(118, 16);
     song.Chords(0, "Am F C G Am F C G F G Em Am F G E E");
-    int pad = song.AddLane(Voice::Pad, 0.7, 0, 0.5, 0, 0.5);
-    int glass = song.AddLane(Voice::Glass, 0.35, 0.35, 0.6, 0.45);
+    int pad = song.AddLane(Voice::Pad, 0.45, 0, 0.5, 0, 0.5);
+    int glass = song.AddLane(Voice::Glass, 0.45, 0.35, 0.6, 0.45);
     int kick = song.AddLane(Voice::Kick, 0.85);
-    int snare = song.AddLane(Voice::Snare, 0.5, 0, 0.35);
-    int hat = song.AddLane(Voice::Hat, 0.3, 0.25, 0.1);
-    int openHat = song.AddLane(Voice::OpenHat, 0.18, -0.25, 0.2);
+    int snare = song.AddLane(Voice::Snare, 0.7, 0, 0.35);
+    int hat = song.AddLane(Voice::Hat, 0.6, 0.25, 0.1);
+    int openHat = song.AddLane(Voice::OpenHat, 0.3, -0.25, 0.2);
     int bass = song.AddLane(Voice::Bass, 0.6, 0, 0, 0, 0.3);
-    int lead = song.AddLane(Voice::Lead, 0.6, 0, 0.4, 0.3);
+    int lead = song.AddLane(Voice::Lead, 1.1, 0, 0.4, 0.3);
     song.HeldChords(pad, 0, 16, 64, 0.8);
     song.ChordSteps(glass, 0, 16, "0 . 2 . 3 . 4 . 3 . 2 . 4 . 5 .", 1);
     song.Hits(kick, 0, 16, "x . . . . . x . . . x . . . . .");
@@ -169,7 +176,7 @@ TrackPcm Theme() {
     song.ChordSteps(bass, 0, 16, "0 - . 0 - . 0 . 0 - . 0 - . 2 .", -1);
     song.Melody(lead, 0, kHook, 2);
     song.Melody(lead, 8, kBridge, 2);
-    return Loop(song, 0.15);
+    return Loop(song, 0.13);
 }
 
 TrackPcm LevelMusic() {
@@ -178,17 +185,17 @@ TrackPcm LevelMusic() {
     Song song(126, 32);
     song.Chords(0, "Am C G D Am C G D Am C G D Am C G D");
     song.Chords(16, "F G Am Am F G E E Dm Dm Am Am F F G E");
-    int pad = song.AddLane(Voice::Pad, 0.5, 0, 0.5, 0, 0.6);
-    int pluck = song.AddLane(Voice::Pluck, 0.4, -0.3, 0.25, 0.3, 0.35);
-    int glass = song.AddLane(Voice::Glass, 0.4, 0.35, 0.6, 0.4);
+    int pad = song.AddLane(Voice::Pad, 0.38, 0, 0.5, 0, 0.6);
+    int pluck = song.AddLane(Voice::Pluck, 0.45, -0.3, 0.25, 0.3, 0.35);
+    int glass = song.AddLane(Voice::Glass, 0.55, 0.35, 0.6, 0.4);
     int kick = song.AddLane(Voice::Kick, 0.9);
-    int clap = song.AddLane(Voice::Clap, 0.5, 0, 0.3);
-    int snare = song.AddLane(Voice::Snare, 0.45, 0, 0.3);
-    int hat = song.AddLane(Voice::Hat, 0.3, 0.25, 0.1);
-    int openHat = song.AddLane(Voice::OpenHat, 0.16, -0.25, 0.2);
-    int crash = song.AddLane(Voice::Crash, 0.28, 0, 0.3);
-    int bass = song.AddLane(Voice::Bass, 0.6, 0, 0, 0, 0.35);
-    int lead = song.AddLane(Voice::Lead, 0.6, 0, 0.35, 0.3);
+    int clap = song.AddLane(Voice::Clap, 0.7, 0, 0.3);
+    int snare = song.AddLane(Voice::Snare, 0.6, 0, 0.3);
+    int hat = song.AddLane(Voice::Hat, 0.6, 0.25, 0.1);
+    int openHat = song.AddLane(Voice::OpenHat, 0.3, -0.25, 0.2);
+    int crash = song.AddLane(Voice::Crash, 0.35, 0, 0.3);
+    int bass = song.AddLane(Voice::Bass, 0.52, 0, 0, 0, 0.35);
+    int lead = song.AddLane(Voice::Lead, 1.05, 0, 0.35, 0.3);
 
     song.HeldChords(pad, 0, 32, 64, 0.75);
     song.ChordSteps(pluck, 0, 8, "0 . 2 . 3 . 2 . 0 . 2 . 3 . 4 .", 1);
@@ -224,7 +231,7 @@ TrackPcm LevelMusic() {
                 "A5 - - - C6 - - - | D6 - - - B5 - - - | G#5 - - - - - - - | B5 - - - G#5 - E5 - |",
                 2);
     song.ChordSteps(glass, 24, 8, "3 . . 4 . . 5 . 4 . . 3 . . 2 .", 1);
-    return Loop(song, 0.16);
+    return Loop(song, 0.12);
 }
 
 TrackPcm LevelComplete() {
@@ -232,14 +239,14 @@ TrackPcm LevelComplete() {
     // bar's downbeat with a crash, then ringing out by the end of the 333-frame sequence.
     Song song(130, 3);
     song.Chords(0, "F,G A A");
-    int lead = song.AddLane(Voice::Lead, 0.55, 0, 0.35, 0.25);
-    int pad = song.AddLane(Voice::Pad, 0.75, 0, 0.5);
+    int lead = song.AddLane(Voice::Lead, 1.2, 0, 0.35, 0.25);
+    int pad = song.AddLane(Voice::Pad, 0.5, 0, 0.5);
     int glass = song.AddLane(Voice::Glass, 0.4, 0.3, 0.6, 0.3);
     int pluck = song.AddLane(Voice::Pluck, 0.4, -0.3, 0.3);
     int kick = song.AddLane(Voice::Kick, 0.9);
     int snare = song.AddLane(Voice::Snare, 0.5, 0, 0.3);
     int crash = song.AddLane(Voice::Crash, 0.35, 0, 0.3);
-    int bass = song.AddLane(Voice::Bass, 0.6);
+    int bass = song.AddLane(Voice::Bass, 0.45);
     song.Melody(lead, 0, "A4 C5 F5 A5 B4 D5 G5 B5 | C#6 - - - - - - - - - - - - - - - | . .", 2);
     song.ChordSteps(pluck, 0, 1, "0 1 2 3 0 1 2 3 0 1 2 3 4 5 6 7", 1);
     song.Hits(snare, 0, 1, "o . o . x . o . x o x o X x X X");
@@ -252,21 +259,21 @@ TrackPcm LevelComplete() {
     song.ChordSteps(glass, 1, 1, "3 4 5 6 7 . . . . . . . . . . .", 1);
     // 333 frames at 60 per second.
     const std::size_t length = Frames(333.0 / 60.0);
-    return Finish(song.Render(length), length, false, 0.15, 1.2);
+    return Finish(song.Render(length), length, false, 0.13, 1.2);
 }
 
 TrackPcm Warm() {
     // The ending and the credits: the hook turned to C major, electric piano and a soft groove.
     Song song(100, 16);
     song.Chords(0, "Fmaj7 G Em7 Am7 Fmaj7 G C C Fmaj7 G Em7 Am7 Dm7 G Csus4,C C");
-    int strings = song.AddLane(Voice::Strings, 0.6, 0, 0.6, 0, 0.3);
+    int strings = song.AddLane(Voice::Strings, 0.33, 0, 0.6, 0, 0.3);
     int piano = song.AddLane(Voice::Piano, 0.5, -0.15, 0.4, 0, 0.2);
-    int bass = song.AddLane(Voice::SubBass, 0.6, 0, 0, 0, 0.2);
-    int kick = song.AddLane(Voice::Kick, 0.75);
-    int clap = song.AddLane(Voice::Clap, 0.4, 0, 0.4);
-    int shaker = song.AddLane(Voice::Shaker, 0.3, 0.35, 0.2);
-    int lead = song.AddLane(Voice::Lead, 0.42, 0.1, 0.5, 0.3);
-    int glass = song.AddLane(Voice::Glass, 0.3, 0.4, 0.6, 0.35);
+    int bass = song.AddLane(Voice::SubBass, 0.36, 0, 0, 0, 0.2);
+    int kick = song.AddLane(Voice::Kick, 0.85);
+    int clap = song.AddLane(Voice::Clap, 0.6, 0, 0.4);
+    int shaker = song.AddLane(Voice::Shaker, 0.45, 0.35, 0.2);
+    int lead = song.AddLane(Voice::Lead, 1.05, 0.1, 0.5, 0.3);
+    int glass = song.AddLane(Voice::Glass, 0.45, 0.4, 0.6, 0.35);
     song.HeldChords(strings, 0, 16, 62, 0.7);
     song.ChordSteps(piano, 0, 16, "1 - - 1 - - 1 - . . 1 - . . 1 .", 0);
     song.ChordSteps(piano, 0, 16, "2 - - 2 - - 2 - . . 2 - . . 2 .", 0);
@@ -283,18 +290,18 @@ TrackPcm Warm() {
         "D6 - - - C6 - A5 - | B5 - - - D6 - - - | C6 - - - - - - - | . . . . . . . . |",
         2);
     song.ChordSteps(glass, 0, 16, ". . . . . . . . . . . . 4 . . .", 1);
-    return Loop(song, 0.14);
+    return Loop(song, 0.12);
 }
 
 TrackPcm Calm() {
     // Name entry after the game: slow, open chords and a few chimes, nothing that hurries.
     Song song(78, 12);
     song.Chords(0, "Am9 Fmaj7 Cmaj7 Gsus4,G Am9 Fmaj7 Dm7 Esus4,E Fmaj7 G Am9 Am9");
-    int strings = song.AddLane(Voice::Strings, 0.85, 0, 0.7);
-    int glass = song.AddLane(Voice::Glass, 0.35, 0.3, 0.7, 0.45);
-    int bass = song.AddLane(Voice::SubBass, 0.55);
-    int piano = song.AddLane(Voice::Piano, 0.45, -0.2, 0.6, 0.25);
-    int shaker = song.AddLane(Voice::Shaker, 0.16, 0.4, 0.3);
+    int strings = song.AddLane(Voice::Strings, 0.5, 0, 0.7);
+    int glass = song.AddLane(Voice::Glass, 0.6, 0.3, 0.7, 0.45);
+    int bass = song.AddLane(Voice::SubBass, 0.4);
+    int piano = song.AddLane(Voice::Piano, 1.4, -0.2, 0.6, 0.25);
+    int shaker = song.AddLane(Voice::Shaker, 0.3, 0.4, 0.3);
     song.HeldChords(strings, 0, 12, 62, 0.8);
     song.ChordSteps(glass, 0, 12, "0 . 2 . 3 . 4 . 3 . 2 . 1 . 2 .", 1);
     song.ChordSteps(bass, 0, 12, "0 - - - - - - - - - - - - - - -", -1);
@@ -303,7 +310,7 @@ TrackPcm Calm() {
                 "E5 - - - A5 - - - | C6 - - - A5 - - - | A5 - - - - - G5 - | B5 - - - - - - - |"
                 "C6 - - - B5 - A5 - | D6 - - - B5 - - - | C6 - - - B5 - - - | A5 - - - - - - - |",
                 2);
-    return Loop(song, 0.12);
+    return Loop(song, 0.11);
 }
 
 }  // namespace

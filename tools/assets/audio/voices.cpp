@@ -74,7 +74,7 @@ void Snare(const Note& note, double rate, std::uint32_t seed, Stereo& out) {
         double body = (Sine(low.Advance(185 / rate)) + 0.5 * Sine(high.Advance(330 / rate))) * tone;
         double white = noise.Next();
         double crack = (band.Band(white) * 1.6 + air.High(white) * 0.5) * hiss;
-        v = (body * 0.45 + crack * 0.6) * attack * note.velocity * EndFade(n, total, rate);
+        v = (body * 1.1 + crack * 1.5) * attack * note.velocity * EndFade(n, total, rate);
         tone *= toneFactor;
         hiss *= hissFactor;
         return true;
@@ -94,7 +94,7 @@ void Clap(const Note& note, double rate, std::uint32_t seed, Stereo& out) {
         if (n % burst == 0 && n < 3 * burst) flick = 1;
         double attack = n < 20 ? n / 20.0 : 1.0;
         double level = n < 3 * burst ? flick : tail;
-        v = band.Band(noise.Next()) * level * 1.8 * attack * note.velocity *
+        v = band.Band(noise.Next()) * level * 5.4 * attack * note.velocity *
             EndFade(n, total, rate);
         flick *= flickFactor;
         if (n >= 3 * burst) tail *= tailFactor;
@@ -102,7 +102,8 @@ void Clap(const Note& note, double rate, std::uint32_t seed, Stereo& out) {
     });
 }
 
-void Hat(const Note& note, double rate, std::uint32_t seed, Stereo& out, double ring) {
+void Hat(const Note& note, double rate, std::uint32_t seed, Stereo& out, double ring,
+         double loudness) {
     const double seconds = ring * 1.1 + 0.01;
     const std::size_t total = static_cast<std::size_t>(seconds * rate);
     double amp = 1, ampFactor = FallFactor(ring, rate);
@@ -112,7 +113,7 @@ void Hat(const Note& note, double rate, std::uint32_t seed, Stereo& out, double 
     top.Set(12000, 0, rate);
     RenderMono(note, rate, seconds, out, [&](std::size_t n, double& v) {
         double attack = n < 12 ? n / 12.0 : 1.0;
-        v = top.Low(high.High(noise.Next())) * amp * attack * 2.4 * note.velocity *
+        v = top.Low(high.High(noise.Next())) * amp * attack * loudness * note.velocity *
             EndFade(n, total, rate);
         amp *= ampFactor;
         return true;
@@ -131,7 +132,7 @@ void Crash(const Note& note, double rate, std::uint32_t seed, Stereo& out) {
     rightTop.Set(11000, 0, rate);
     RenderStereo(note, rate, seconds, out, [&](std::size_t n, double& l, double& r) {
         double attack = n < 60 ? n / 60.0 : 1.0;
-        double level = amp * attack * 0.8 * note.velocity * EndFade(n, total, rate);
+        double level = amp * attack * 1.6 * note.velocity * EndFade(n, total, rate);
         l = leftTop.Low(leftHigh.High(leftNoise.Next())) * level;
         r = rightTop.Low(rightHigh.High(rightNoise.Next())) * level;
         amp *= ampFactor;
@@ -146,7 +147,7 @@ void Shaker(const Note& note, double rate, std::uint32_t seed, Stereo& out) {
     band.Set(6500, 0.3, rate);
     RenderMono(note, rate, 0.4, out, [&](std::size_t, double& v) {
         double level = env.Next();
-        v = band.Band(noise.Next()) * level * 1.2 * note.velocity;
+        v = band.Band(noise.Next()) * level * 2.4 * note.velocity;
         return !env.Finished();
     });
 }
@@ -311,9 +312,9 @@ void RenderNote(Voice voice, const Note& note, double rate, std::uint32_t seed, 
         case Voice::Clap:
             return Clap(note, rate, seed, out);
         case Voice::Hat:
-            return Hat(note, rate, seed, out, 0.06);
+            return Hat(note, rate, seed, out, 0.06, 4.0);
         case Voice::OpenHat:
-            return Hat(note, rate, seed, out, 0.4);
+            return Hat(note, rate, seed, out, 0.4, 3.6);
         case Voice::Crash:
             return Crash(note, rate, seed, out);
         case Voice::Shaker:

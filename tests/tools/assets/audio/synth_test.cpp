@@ -43,6 +43,36 @@ TEST(Synth, ChordTonesClimbThroughTheOctaves) {
     EXPECT_EQ(ParseChord("C#m").Tone(1), 52);
 }
 
+TEST(Synth, LimiterHoldsPeaksAndLeavesQuietMusicAlone) {
+    const double rate = 44100;
+    Stereo audio(static_cast<std::size_t>(rate));
+    for (std::size_t i = 0; i < audio.Frames(); ++i) {
+        double v = 0.3 * Sine(i * 220 / rate);
+        // A loud swell in the middle, four times as loud at its top.
+        if (i >= 20000 && i < 21000) v *= 1 + 3 * Sine((i - 20000) / 2000.0);
+        audio.left[i] = static_cast<float>(v);
+        audio.right[i] = static_cast<float>(-v);
+    }
+    Stereo original = audio;
+    Limit(audio, 0.7, rate);
+    double steepest = 0, steepestBefore = 0;
+    for (std::size_t i = 0; i < audio.Frames(); ++i) {
+        ASSERT_LE(std::fabs(audio.left[i]), 0.7f) << i;
+        ASSERT_LE(std::fabs(audio.right[i]), 0.7f) << i;
+        if (i == 0) continue;
+        steepest = std::max(steepest, double(std::fabs(audio.left[i] - audio.left[i - 1])));
+        steepestBefore =
+            std::max(steepestBefore, double(std::fabs(original.left[i] - original.left[i - 1])));
+    }
+    // The gain moves smoothly: no step steeper than the music itself had (no click).
+    EXPECT_LT(steepest, steepestBefore);
+    // Well before and well after the hit the music is untouched.
+    for (std::size_t i : {1000u, 19000u, 30000u, 44000u}) {
+        EXPECT_EQ(audio.left[i], original.left[i]) << i;
+    }
+    EXPECT_LT(std::fabs(audio.left[20500]), std::fabs(original.left[20500]));
+}
+
 // The period of a rendered note by autocorrelation: the first strong repeat of the waveform.
 double SoundingFrequency(Voice voice, double pitch) {
     const double rate = 44100;
