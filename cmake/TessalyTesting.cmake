@@ -9,7 +9,11 @@ function(tessaly_test name)
         TESSALY_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         TESSALY_VECTORS_DIR="${PROJECT_SOURCE_DIR}/tests/vectors"
         TESSALY_GAME_DIR="${TESSALY_GAME_DIR}")
-    set(props LABELS "${ARG_LABELS}")
+    # An empty LABELS value would vanish from the list and swallow the next property name.
+    set(props)
+    if(ARG_LABELS)
+        list(APPEND props LABELS "${ARG_LABELS}")
+    endif()
     if(ARG_ENV)
         list(APPEND props ENVIRONMENT "${ARG_ENV}")
     endif()
