@@ -8,7 +8,7 @@
 //   theme.mp3     title menu; loops
 //   level00.mp3   every level; loops, 61 s with four different sections so it wears well
 //   win.mp3       level complete; plays once, 5.55 s (the 333 frames of the sequence)
-//   high.mp3      the ending (once) and the credits (looping); warm, C major
+//   high.mp3      the ending (once) and the credits (looping); warm, C major, 77 s
 //   credits.mp3   the game-over screen with name entry; loops, calm
 //
 // A looping track is rendered with a tail past its end, and the tail is folded back onto its
@@ -264,8 +264,12 @@ TrackPcm LevelComplete() {
 
 TrackPcm Warm() {
     // The ending and the credits: the hook turned to C major, electric piano and a soft groove.
-    Song song(100, 16);
+    // The ending does not restart its track, so it runs long enough to read the closing words
+    // by: two verses around a quieter bridge where chimes carry the tune.
+    Song song(100, 32);
     song.Chords(0, "Fmaj7 G Em7 Am7 Fmaj7 G C C Fmaj7 G Em7 Am7 Dm7 G Csus4,C C");
+    song.Chords(16, "Dm7 Em7 Fmaj7 G Dm7 Em7 Fmaj7 Gsus4,G");
+    song.Chords(24, "Fmaj7 G Em7 Am7 Dm7 G Csus4,C C");
     int strings = song.AddLane(Voice::Strings, 0.33, 0, 0.6, 0, 0.3);
     int piano = song.AddLane(Voice::Piano, 0.5, -0.15, 0.4, 0, 0.2);
     int bass = song.AddLane(Voice::SubBass, 0.36, 0, 0, 0, 0.2);
@@ -274,22 +278,35 @@ TrackPcm Warm() {
     int shaker = song.AddLane(Voice::Shaker, 0.45, 0.35, 0.2);
     int lead = song.AddLane(Voice::Lead, 1.05, 0.1, 0.5, 0.3);
     int glass = song.AddLane(Voice::Glass, 0.45, 0.4, 0.6, 0.35);
-    song.HeldChords(strings, 0, 16, 62, 0.7);
-    song.ChordSteps(piano, 0, 16, "1 - - 1 - - 1 - . . 1 - . . 1 .", 0);
-    song.ChordSteps(piano, 0, 16, "2 - - 2 - - 2 - . . 2 - . . 2 .", 0);
-    song.ChordSteps(piano, 0, 16, "3 - - 3 - - 3 - . . 3 - . . 3 .", 0);
+    int bells = song.AddLane(Voice::Glass, 1.0, -0.1, 0.6, 0.35);
+    song.HeldChords(strings, 0, 32, 62, 0.7);
+    song.ChordSteps(piano, 0, 32, "1 - - 1 - - 1 - . . 1 - . . 1 .", 0);
+    song.ChordSteps(piano, 0, 32, "2 - - 2 - - 2 - . . 2 - . . 2 .", 0);
+    song.ChordSteps(piano, 0, 32, "3 - - 3 - - 3 - . . 3 - . . 3 .", 0);
     song.ChordSteps(bass, 0, 16, "0 - - - - - 0 - - - 0 - - - - -", -1);
+    song.ChordSteps(bass, 16, 4, "0 - - - - - - - - - - - - - - -", -1);
+    song.ChordSteps(bass, 20, 12, "0 - - - - - 0 - - - 0 - - - - -", -1);
     song.Hits(kick, 0, 16, "x . . . . . . x . . x . . . . .");
+    song.Hits(kick, 20, 12, "x . . . . . . x . . x . . . . .");
     song.Hits(clap, 0, 16, ". . . . x . . . . . . . x . . .");
-    song.Hits(shaker, 0, 16, "o . x . o . x . o . x . o . x o");
-    song.Melody(
-        lead, 0,
+    song.Hits(clap, 20, 12, ". . . . x . . . . . . . x . . .");
+    song.Hits(shaker, 0, 32, "o . x . o . x . o . x . o . x o");
+    const char* verse =
         "A5 - - C6 - - A5 - | G5 - - D5 - - G5 - | E5 - - G5 - - B5 - | C6 - - - B5 - A5 - |"
-        "A5 - - C6 - - E6 - | D6 - - B5 - - G5 - | E5 - - - - - - - | . . . . G5 - A5 - |"
+        "A5 - - C6 - - E6 - | D6 - - B5 - - G5 - | E5 - - - - - - - | . . . . G5 - A5 - |";
+    const char* answer =
         "C6 - - A5 - - F5 - | D6 - - B5 - - G5 - | B5 - - G5 - - E5 - | C6 - - - E6 - - - |"
-        "D6 - - - C6 - A5 - | B5 - - - D6 - - - | C6 - - - - - - - | . . . . . . . . |",
+        "D6 - - - C6 - A5 - | B5 - - - D6 - - - | C6 - - - - - - - | . . . . . . . . |";
+    song.Melody(lead, 0, verse, 2);
+    song.Melody(lead, 8, answer, 2);
+    song.Melody(
+        bells, 16,
+        "F5 - - A5 - - C6 - | B5 - - G5 - - E5 - | A5 - - C6 - - E6 - | D6 - - - B5 - - - |"
+        "C6 - - A5 - - F5 - | G5 - - B5 - - D6 - | E6 - - - C6 - A5 - | C6 - - - B5 - D6 - |",
         2);
+    song.Melody(lead, 24, answer, 2);
     song.ChordSteps(glass, 0, 16, ". . . . . . . . . . . . 4 . . .", 1);
+    song.ChordSteps(glass, 24, 8, ". . . . . . . . . . . . 4 . . .", 1);
     return Loop(song, 0.12);
 }
 
