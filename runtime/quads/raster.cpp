@@ -1,8 +1,10 @@
 #include "runtime/quads/raster.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <type_traits>
 #include <utility>
 
@@ -66,12 +68,97 @@ int ClampIndex(std::int64_t fixed, int size) {
     return int(whole);
 }
 
-// --- Samplers: fetch the texel for a pixel, false where the colour key hides it. -----
+// --- Samplers --------------------------------------------------------------------------
+// Each fetches the texel for a pixel, false where the colour key hides it. The Inside
+// variants skip the clamping and serve the pixels known to sample inside the texture.
+
+template <bool Inside>
+std::uint32_t NearestTexel(const TextureView& t, std::int64_t u, std::int64_t v) {
+    if constexpr (Inside) {
+        return t.Row(int(v >> 32))[u >> 32];
+    } else {
+        return t.Row(ClampIndex(v, t.height))[ClampIndex(u, t.width)];
+    }
+}
+
+// The four texels round a pixel, its weights, and whether the nearest texel is not black.
+struct TexelSquare {
+    std::uint32_t c00, c10, c01, c11, fu, fv, keep;
+};
+
+template <bool Inside>
+TexelSquare BilinearTexels(const TextureView& t, std::int64_t u, std::int64_t v) {
+    const std::int64_t bu = u - kFixedHalf;
+    const std::int64_t bv = v - kFixedHalf;
+    TexelSquare q;
+    q.fu = std::uint32_t(bu >> 24) & 0xFFu;
+    q.fv = std::uint32_t(bv >> 24) & 0xFFu;
+    std::uint32_t nearest;
+    if constexpr (Inside) {
+        // The right or lower neighbour is read only when its weight is not zero.
+        const std::uint32_t* p = t.Row(int(bv >> 32)) + (bu >> 32);
+        const std::size_t down = q.fv != 0 ? std::size_t(t.width) : 0;
+        const std::size_t right = q.fu != 0 ? 1 : 0;
+        q.c00 = p[0];
+        q.c10 = p[right];
+        q.c01 = p[down];
+        q.c11 = p[down + right];
+        nearest = p[(q.fv >= 128 ? down : 0) + (q.fu >= 128 ? right : 0)];
+    } else {
+        const std::uint32_t* r0 = t.Row(ClampIndex(bv, t.height));
+        const std::uint32_t* r1 = t.Row(ClampIndex(bv + (std::int64_t(1) << 32), t.height));
+        const int u0 = ClampIndex(bu, t.width);
+        const int u1 = ClampIndex(bu + (std::int64_t(1) << 32), t.width);
+        q.c00 = r0[u0];
+        q.c10 = r0[u1];
+        q.c01 = r1[u0];
+        q.c11 = r1[u1];
+        nearest = t.Row(ClampIndex(v, t.height))[ClampIndex(u, t.width)];
+    }
+    q.keep = (nearest & kColourBits) != 0 ? 0xFFFFFFFFu : 0u;
+    return q;
+}
+
+// Narrows [lo, hi) to the pixels i of a span whose coordinate start + i * step lies in
+// [0, limit). The coordinate is linear, so those pixels form one run.
+void KeepInside(std::int64_t start, std::int64_t step, std::int64_t limit, int& lo, int& hi) {
+    auto inside = [&](int i) {
+        const std::int64_t x = start + step * i;
+        return x >= 0 && x < limit;
+    };
+    if (step == 0) {
+        if (!inside(0)) hi = lo;
+        return;
+    }
+    // A first guess from floating point, then settled exactly.
+    double from = -double(start) / double(step);
+    double to = (double(limit) - double(start)) / double(step);
+    if (step < 0) std::swap(from, to);
+    int first = int(std::clamp(std::ceil(from), double(lo), double(hi)));
+    int end = int(std::clamp(std::ceil(to), double(first), double(hi)));
+    while (first < end && !inside(first))
+        ++first;
+    while (first > lo && inside(first - 1))
+        --first;
+    end = std::max(end, first);
+    while (end > first && !inside(end - 1))
+        --end;
+    while (end < hi && inside(end))
+        ++end;
+    lo = first;
+    hi = end;
+}
 
 struct NearestSampler {
+    template <bool Inside>
     static bool Fetch(const TextureView& t, std::int64_t u, std::int64_t v, std::uint32_t& out) {
-        out = t.Row(ClampIndex(v, t.height))[ClampIndex(u, t.width)];
+        out = NearestTexel<Inside>(t, u, v);
         return (out & kColourBits) != 0;
+    }
+    static void Interior(const TextureView& t, std::int64_t u, std::int64_t v, std::int64_t du,
+                         std::int64_t dv, int& lo, int& hi) {
+        KeepInside(u, du, std::int64_t(t.width) << 32, lo, hi);
+        KeepInside(v, dv, std::int64_t(t.height) << 32, lo, hi);
     }
 };
 
@@ -79,20 +166,18 @@ struct NearestSampler {
 // so the outline of a picture stays where nearest sampling puts it; black neighbours
 // still darken the rim a little, as on the cards the game was made for.
 struct BilinearSampler {
+    template <bool Inside>
     static bool Fetch(const TextureView& t, std::int64_t u, std::int64_t v, std::uint32_t& out) {
-        if ((t.Row(ClampIndex(v, t.height))[ClampIndex(u, t.width)] & kColourBits) == 0) {
-            return false;
-        }
-        const std::int64_t bu = u - kFixedHalf;
-        const std::int64_t bv = v - kFixedHalf;
-        const std::uint32_t fu = std::uint32_t(bu >> 24) & 0xFFu;
-        const std::uint32_t fv = std::uint32_t(bv >> 24) & 0xFFu;
-        const int u0 = ClampIndex(bu, t.width);
-        const int u1 = ClampIndex(bu + (std::int64_t(1) << 32), t.width);
-        const std::uint32_t* r0 = t.Row(ClampIndex(bv, t.height));
-        const std::uint32_t* r1 = t.Row(ClampIndex(bv + (std::int64_t(1) << 32), t.height));
-        out = LerpColour(LerpColour(r0[u0], r0[u1], fu), LerpColour(r1[u0], r1[u1], fu), fv);
-        return true;
+        const TexelSquare q = BilinearTexels<Inside>(t, u, v);
+        out = LerpColour(LerpColour(q.c00, q.c10, q.fu), LerpColour(q.c01, q.c11, q.fu), q.fv);
+        return q.keep != 0;
+    }
+    static void Interior(const TextureView& t, std::int64_t u, std::int64_t v, std::int64_t du,
+                         std::int64_t dv, int& lo, int& hi) {
+        // The last texel may be reached with a zero fraction: its neighbour is not read.
+        const std::int64_t margin = std::int64_t(1) << 24;
+        KeepInside(u - kFixedHalf, du, (std::int64_t(t.width - 1) << 32) + margin, lo, hi);
+        KeepInside(v - kFixedHalf, dv, (std::int64_t(t.height - 1) << 32) + margin, lo, hi);
     }
 };
 
@@ -171,36 +256,148 @@ struct GenericBlend {
     }
 };
 
+// --- Glow spans, four pixels at a time ------------------------------------------------
+// The game draws dozens of additive glows a frame, so that blend gets a vector path: each
+// colour byte of four pixels in its own 16-bit lane. Black texels add nothing, which is
+// the colour key for free; the unused top byte is multiplied by zero and keeps its value.
+
+// These vectors never cross a public interface, so GCC's note about their calling
+// convention does not apply.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
+typedef std::uint16_t Lanes16 __attribute__((vector_size(32)));
+typedef std::uint32_t Pixels4 __attribute__((vector_size(16)));
+
+constexpr bool kVectorGlow = std::endian::native == std::endian::little;
+
+Pixels4 Load4(const std::uint32_t* p) {
+    Pixels4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void Store4(std::uint32_t* p, Pixels4 v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+Lanes16 Widen(Pixels4 p) {
+    return __builtin_convertvector((Bytes16)p, Lanes16);
+}
+
+Pixels4 Narrow(Lanes16 lanes) {
+    return (Pixels4) __builtin_convertvector(lanes, Bytes16);
+}
+
+// Each pixel's weight (0..255) in all four of its lanes.
+Lanes16 SpreadWeights(Pixels4 weights) {
+    return Widen(weights * 0x01010101u);
+}
+
+// a + (b - a) * f / 256, lane by lane, as LerpColour does.
+Lanes16 Lerp4(Lanes16 a, Lanes16 b, Lanes16 f) {
+    return (a * (256 - f) + b * f) >> 8;
+}
+
+// dst + src * alpha / 255 rounded, saturating; alphaLanes holds 0 for the unused byte.
+Pixels4 AddScaled4(Pixels4 dst, Lanes16 src, Lanes16 alphaLanes) {
+    Lanes16 add = src * alphaLanes + 128;
+    add = (add + (add >> 8)) >> 8;
+    Lanes16 sum = Widen(dst) + add;
+    sum |= 0 - (sum >> 8);  // past 255 every bit is set: the narrowing keeps 0xFF
+    return Narrow(sum);
+}
+
+Lanes16 AlphaLanes(std::uint32_t alpha) {
+    return Widen(Pixels4{} + (alpha * 0x00010101u));
+}
+
+template <bool Inside>
+void AddNearest(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
+                std::int64_t dv, const TextureView& t, std::uint32_t alpha) {
+    const Lanes16 alphaLanes = AlphaLanes(alpha);
+    int i = 0;
+    if (Inside && dv == 0) {
+        // Axis-aligned: one texture row for the whole span.
+        const std::uint32_t* row = t.Row(int(v >> 32));
+        for (; i + 4 <= count; i += 4) {
+            Pixels4 src;
+            for (int k = 0; k < 4; ++k, u += du)
+                src[k] = row[u >> 32];
+            Store4(out + i, AddScaled4(Load4(out + i), Widen(src), alphaLanes));
+        }
+    }
+    for (; i + 4 <= count; i += 4) {
+        Pixels4 src;
+        for (int k = 0; k < 4; ++k, u += du, v += dv)
+            src[k] = NearestTexel<Inside>(t, u, v);
+        Store4(out + i, AddScaled4(Load4(out + i), Widen(src), alphaLanes));
+    }
+    for (; i < count; ++i, u += du, v += dv) {
+        out[i] = AddBlend{alpha}(NearestTexel<Inside>(t, u, v), out[i]);
+    }
+}
+
+template <bool Inside>
+void AddBilinear(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
+                 std::int64_t dv, const TextureView& t, std::uint32_t alpha) {
+    const Lanes16 alphaLanes = AlphaLanes(alpha);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        Pixels4 c00, c10, c01, c11, fu, fv, keep;
+        for (int k = 0; k < 4; ++k, u += du, v += dv) {
+            const TexelSquare q = BilinearTexels<Inside>(t, u, v);
+            c00[k] = q.c00, c10[k] = q.c10, c01[k] = q.c01, c11[k] = q.c11;
+            fu[k] = q.fu, fv[k] = q.fv, keep[k] = q.keep;
+        }
+        if ((keep[0] | keep[1] | keep[2] | keep[3]) == 0) continue;
+        const Lanes16 wu = SpreadWeights(fu);
+        const Lanes16 src = Lerp4(Lerp4(Widen(c00), Widen(c10), wu),
+                                  Lerp4(Widen(c01), Widen(c11), wu), SpreadWeights(fv));
+        Store4(out + i, AddScaled4(Load4(out + i), src & Widen(keep), alphaLanes));
+    }
+    for (; i < count; ++i, u += du, v += dv) {
+        std::uint32_t texel;
+        if (BilinearSampler::Fetch<Inside>(t, u, v, texel)) out[i] = AddBlend{alpha}(texel, out[i]);
+    }
+}
+
 // --- Spans ------------------------------------------------------------------------------
 
+template <class Sampler, bool Inside, class Blender>
+void DrawRun(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
+             std::int64_t dv, const TextureView& t, const Blender& blend) {
+    if constexpr (kVectorGlow && std::is_same_v<Blender, AddBlend>) {
+        if constexpr (std::is_same_v<Sampler, NearestSampler>) {
+            AddNearest<Inside>(out, count, u, v, du, dv, t, blend.alpha);
+        } else {
+            AddBilinear<Inside>(out, count, u, v, du, dv, t, blend.alpha);
+        }
+    } else {
+        for (int i = 0; i < count; ++i, u += du, v += dv) {
+            std::uint32_t texel;
+            if (Sampler::template Fetch<Inside>(t, u, v, texel)) out[i] = blend(texel, out[i]);
+        }
+    }
+}
+
+// A span of a row: the pixels sampling inside the texture go through the unclamped run,
+// the few at its ends (where a turned quad's edge meets the texture's) through the other.
 template <class Sampler, class Blender>
 void DrawSpan(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
               std::int64_t dv, const TextureView& t, const Blender& blend) {
-    if constexpr (std::is_same_v<Sampler, NearestSampler>) {
-        // Axis-aligned quads keep one texture row per span; when the whole span stays
-        // inside the texture the clamping can go too.
-        if (dv == 0) {
-            const std::uint32_t* row = t.Row(ClampIndex(v, t.height));
-            const std::int64_t last = u + du * (count - 1);
-            if ((u >> 32) >= 0 && (u >> 32) < t.width && (last >> 32) >= 0 &&
-                (last >> 32) < t.width) {
-                for (int i = 0; i < count; ++i, u += du) {
-                    const std::uint32_t texel = row[u >> 32];
-                    if ((texel & kColourBits) != 0) out[i] = blend(texel, out[i]);
-                }
-            } else {
-                for (int i = 0; i < count; ++i, u += du) {
-                    const std::uint32_t texel = row[ClampIndex(u, t.width)];
-                    if ((texel & kColourBits) != 0) out[i] = blend(texel, out[i]);
-                }
-            }
-            return;
-        }
+    int lo = 0;
+    int hi = count;
+    Sampler::Interior(t, u, v, du, dv, lo, hi);
+    if (lo >= hi) {
+        DrawRun<Sampler, false>(out, count, u, v, du, dv, t, blend);
+        return;
     }
-    for (int i = 0; i < count; ++i, u += du, v += dv) {
-        std::uint32_t texel;
-        if (Sampler::Fetch(t, u, v, texel)) out[i] = blend(texel, out[i]);
-    }
+    DrawRun<Sampler, false>(out, lo, u, v, du, dv, t, blend);
+    DrawRun<Sampler, true>(out + lo, hi - lo, u + du * lo, v + dv * lo, du, dv, t, blend);
+    DrawRun<Sampler, false>(out + hi, count - hi, u + du * hi, v + dv * hi, du, dv, t, blend);
 }
 
 // NaN and anything outside [lo, hi] end up inside it.
@@ -214,15 +411,22 @@ std::int64_t ToFixed(double texels) {
     return std::int64_t(std::floor(texels * kFixedOne + 0.5));
 }
 
-// Where an edge crosses the row centre cy. The edge is always walked from the same end,
-// so the two triangles that share it get the very same answer and split its pixels
-// between them exactly.
-double EdgeX(const Corner& p, const Corner& q, double cy) {
-    const Corner* a = &p;
-    const Corner* b = &q;
-    if (b->y < a->y || (b->y == a->y && b->x < a->x)) std::swap(a, b);
-    return a->x + ((cy - a->y) * (b->x - a->x)) / (b->y - a->y);
-}
+// A triangle edge, always taken from the same end (the upper one, or the left one when
+// level), so two triangles that share it find the very same crossing on every row and
+// split its pixels between them exactly.
+struct Edge {
+    double x, y, slope;
+
+    Edge(const Corner& p, const Corner& q) {
+        const Corner* a = &p;
+        const Corner* b = &q;
+        if (b->y < a->y || (b->y == a->y && b->x < a->x)) std::swap(a, b);
+        x = a->x;
+        y = a->y;
+        slope = b->y > a->y ? (b->x - a->x) / (b->y - a->y) : 0.0;
+    }
+    double At(double cy) const { return x + (cy - y) * slope; }
+};
 
 template <class Sampler, class Blender>
 void DrawTriangle(Surface& target, const TextureView& t, const Corner& p0, const Corner& p1,
@@ -238,6 +442,10 @@ void DrawTriangle(Surface& target, const TextureView& t, const Corner& p0, const
         !std::isfinite(dvdy)) {
         return;
     }
+    // Steps per pixel, bounded so a sliver of a triangle cannot run the sums away.
+    const double maxStep = double(std::max(t.width, t.height)) + 2.0;
+    const std::int64_t du = ToFixed(Confine(dudx, -maxStep, maxStep));
+    const std::int64_t dv = ToFixed(Confine(dvdx, -maxStep, maxStep));
 
     const Corner* top = &p0;
     const Corner* mid = &p1;
@@ -245,6 +453,9 @@ void DrawTriangle(Surface& target, const TextureView& t, const Corner& p0, const
     if (mid->y < top->y) std::swap(mid, top);
     if (bottom->y < mid->y) std::swap(bottom, mid);
     if (mid->y < top->y) std::swap(mid, top);
+    const Edge longEdge(*top, *bottom);
+    const Edge upperEdge(*top, *mid);
+    const Edge lowerEdge(*mid, *bottom);
 
     // Rows whose centre lies in [top, bottom): the top edge is in, the bottom edge out.
     const double width = target.width;
@@ -256,26 +467,23 @@ void DrawTriangle(Surface& target, const TextureView& t, const Corner& p0, const
 
     for (int py = firstRow; py < endRow; ++py) {
         const double cy = py + 0.5;
-        double left = EdgeX(*top, *bottom, cy);
-        double right = cy < mid->y ? EdgeX(*top, *mid, cy) : EdgeX(*mid, *bottom, cy);
+        double left = longEdge.At(cy);
+        double right = cy < mid->y ? upperEdge.At(cy) : lowerEdge.At(cy);
         if (right < left) std::swap(left, right);
         // Columns whose centre lies in [left, right): the left edge is in, the right out.
         const int x0 = int(Confine(std::ceil(left - 0.5), 0.0, width));
         const int x1 = int(Confine(std::ceil(right - 0.5), 0.0, width));
         if (x0 >= x1) continue;
 
-        const double rowU = p0.u + dudy * (cy - p0.y);
-        const double rowV = p0.v + dvdy * (cy - p0.y);
-        const double firstX = x0 + 0.5 - p0.x;
-        const double lastX = x1 - 0.5 - p0.x;
-        const std::int64_t u = ToFixed(Confine(rowU + dudx * firstX, -1.0, maxU));
-        const std::int64_t v = ToFixed(Confine(rowV + dvdx * firstX, -1.0, maxV));
-        const std::int64_t uEnd = ToFixed(Confine(rowU + dudx * lastX, -1.0, maxU));
-        const std::int64_t vEnd = ToFixed(Confine(rowV + dvdx * lastX, -1.0, maxV));
+        const double dx = x0 + 0.5 - p0.x;
+        const double dy = cy - p0.y;
+        const std::int64_t u = ToFixed(Confine(p0.u + dudx * dx + dudy * dy, -1.0, maxU));
+        const std::int64_t v = ToFixed(Confine(p0.v + dvdx * dx + dvdy * dy, -1.0, maxV));
         const int count = x1 - x0;
-        const std::int64_t du = count > 1 ? (uEnd - u) / (count - 1) : 0;
-        const std::int64_t dv = count > 1 ? (vEnd - v) / (count - 1) : 0;
-        DrawSpan<Sampler>(target.Row(py) + x0, count, u, v, du, dv, t, blend);
+        // Only an absurdly large texture squeezed across a very wide target could carry
+        // the sums out of range; such a span shows one texel instead.
+        const bool tame = (std::abs(double(du)) + std::abs(double(dv))) * count < 0x1p60;
+        DrawSpan<Sampler>(target.Row(py) + x0, count, u, v, tame ? du : 0, tame ? dv : 0, t, blend);
     }
 }
 

@@ -118,6 +118,41 @@ TEST(QuadRaster, OtherFactorsFollowTheTable) {
     }
 }
 
+TEST(QuadRaster, GlowBlendAgreesWithTheGeneralBlendWhenScaledAndTurned) {
+    // (5, 7) has its own fast path; (5, 2) means the same on a target without alpha and
+    // goes the general way. Turned, stretched and squeezed, both must give the same pixels.
+    const Surface tex = Picture(23, 17);
+    Surface background(90, 70);
+    for (std::size_t i = 0; i < background.pixels.size(); ++i) {
+        background.pixels[i] = std::uint32_t(i * 2654435761u) & 0x7F7F7Fu;
+    }
+    for (bool linear : {false, true}) {
+        for (double angle : {0.0, 0.4, 2.2}) {
+            for (double scale : {0.6, 1.0, 2.7}) {
+                QuadVertex q[4];
+                const double c = std::cos(angle) * scale, s = std::sin(angle) * scale;
+                for (int i = 0; i < 4; ++i) {
+                    const double px = (i & 1) ? 11.5 : -11.5, py = (i >> 1) ? 8.5 : -8.5;
+                    q[i] = {float(45.3 + px * c - py * s),
+                            float(35.1 + px * s + py * c),
+                            0,
+                            1,
+                            0xFFFFFFFFu,
+                            0,
+                            float(i & 1),
+                            float(i >> 1)};
+                }
+                Surface fast = background, general = background;
+                RasteriseQuad(fast, tex, q, 77, Blend(5, 7, linear));
+                RasteriseQuad(general, tex, q, 77, Blend(5, 2, linear));
+                ASSERT_EQ(fast.pixels, general.pixels)
+                    << "linear " << linear << " angle " << angle << " scale " << scale;
+                EXPECT_NE(fast.pixels, background.pixels);
+            }
+        }
+    }
+}
+
 TEST(QuadRaster, SharedEdgesAreDrawnOnceWithoutGaps) {
     // White texels added at alpha 40 onto black: a pixel drawn twice would read 80.
     const Surface tex = Filled(16, 16, Rgb(255, 255, 255));

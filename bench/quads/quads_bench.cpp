@@ -1,0 +1,153 @@
+// Quad sprites against SDL's own software renderer drawing the same quad: a 64 x 64 glow
+// added at alpha 128 onto an 800 x 600 back buffer, straight and turned, nearest and
+// bilinear. At the end the SDL time over ours is printed for each pair.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "runtime/quads/raster.hpp"
+
+namespace {
+
+using runtime::quads::QuadRasterState;
+using runtime::quads::QuadVertex;
+using runtime::screen::Surface;
+
+constexpr int kSize = 64;
+constexpr int kAlpha = 128;
+constexpr float kX = 301.0f, kY = 207.0f;
+
+// A round glow fading to black at the rim, like the game's ball and shot glows.
+Surface Glow() {
+    Surface s(kSize, kSize);
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const double d = std::hypot(x + 0.5 - kSize / 2.0, y + 0.5 - kSize / 2.0);
+            const int level = d >= kSize / 2.0 ? 0 : int(255 * (1.0 - d / (kSize / 2.0)));
+            s.At(x, y) = std::uint32_t(level) << 16 | std::uint32_t(level * 3 / 4) << 8 |
+                         std::uint32_t(level / 3);
+        }
+    }
+    return s;
+}
+
+// Corners top-left, top-right, bottom-left, bottom-right, turned about the centre.
+void Corners(float (&xy)[4][2], double turn) {
+    const double c = std::cos(turn), s = std::sin(turn), h = kSize / 2.0;
+    for (int i = 0; i < 4; ++i) {
+        const double px = (i & 1) ? h : -h, py = (i >> 1) ? h : -h;
+        xy[i][0] = float(kX + h + px * c - py * s);
+        xy[i][1] = float(kY + h + px * s + py * c);
+    }
+}
+
+void Tessaly(benchmark::State& state, bool linear, double turn) {
+    Surface back(800, 600);
+    const Surface texture = Glow();
+    float xy[4][2];
+    Corners(xy, turn);
+    QuadVertex q[4];
+    for (int i = 0; i < 4; ++i) {
+        q[i] = {xy[i][0], xy[i][1], 0, 1, 0xFFFFFFFFu, 0, float(i & 1), float(i >> 1)};
+    }
+    const QuadRasterState blend{5, 7, linear};
+    for (auto _ : state) {
+        runtime::quads::RasteriseQuad(back, texture, q, kAlpha, blend);
+        benchmark::DoNotOptimize(back.pixels.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void Sdl(benchmark::State& state, bool linear, double turn) {
+    SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Renderer* renderer = target ? SDL_CreateSoftwareRenderer(target) : nullptr;
+    SDL_Surface* source =
+        SDL_CreateRGBSurfaceWithFormat(0, kSize, kSize, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (renderer == nullptr || source == nullptr) {
+        state.SkipWithError(SDL_GetError());
+        return;
+    }
+    const Surface glow = Glow();
+    for (int y = 0; y < kSize; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(source->pixels) +
+                                                     y * source->pitch);
+        for (int x = 0; x < kSize; ++x)
+            row[x] = glow.At(x, y) | 0xFF000000u;
+    }
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, source);
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_ADD);
+    SDL_SetTextureAlphaMod(texture, kAlpha);
+    SDL_SetTextureScaleMode(texture, linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+
+    float xy[4][2];
+    Corners(xy, turn);
+    SDL_Vertex v[4];
+    for (int i = 0; i < 4; ++i) {
+        v[i].position = {xy[i][0], xy[i][1]};
+        v[i].color = {255, 255, 255, 255};
+        v[i].tex_coord = {float(i & 1), float(i >> 1)};
+    }
+    const int indices[6] = {0, 1, 2, 1, 3, 2};
+    for (auto _ : state) {
+        SDL_RenderGeometry(renderer, texture, v, 4, indices, 6);
+        SDL_RenderFlush(renderer);  // the renderer batches: make it draw now
+        benchmark::DoNotOptimize(target->pixels);
+        benchmark::ClobberMemory();
+    }
+    SDL_DestroyTexture(texture);
+    SDL_FreeSurface(source);
+    SDL_DestroyRenderer(renderer);
+    SDL_FreeSurface(target);
+}
+
+constexpr double kTurn = 0.5236;  // 30 degrees
+
+BENCHMARK_CAPTURE(Tessaly, straight_nearest, false, 0.0);
+BENCHMARK_CAPTURE(Sdl, straight_nearest, false, 0.0);
+BENCHMARK_CAPTURE(Tessaly, straight_bilinear, true, 0.0);
+BENCHMARK_CAPTURE(Sdl, straight_bilinear, true, 0.0);
+BENCHMARK_CAPTURE(Tessaly, turned_nearest, false, kTurn);
+BENCHMARK_CAPTURE(Sdl, turned_nearest, false, kTurn);
+BENCHMARK_CAPTURE(Tessaly, turned_bilinear, true, kTurn);
+BENCHMARK_CAPTURE(Sdl, turned_bilinear, true, kTurn);
+
+// Prints the usual table, then SDL's time over ours for each case run in this process.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const std::string name = run.benchmark_name();
+            const auto slash = name.find('/');
+            if (slash == std::string::npos || run.aggregate_name.size() != 0) continue;
+            times_[name.substr(slash + 1)][name.substr(0, slash)] = run.GetAdjustedCPUTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        for (const auto& [scene, byWho] : times_) {
+            const auto ours = byWho.find("Tessaly");
+            const auto sdl = byWho.find("Sdl");
+            if (ours == byWho.end() || sdl == byWho.end() || ours->second <= 0) continue;
+            std::printf("%-20s SDL / Tessaly = %.2f\n", scene.c_str(), sdl->second / ours->second);
+        }
+    }
+
+  private:
+    std::map<std::string, std::map<std::string, double>> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
