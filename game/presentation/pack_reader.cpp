@@ -110,21 +110,16 @@ ScannedEntry PackScanner::Next() {
         return entry;
     }
 
+    const bool raw = entry.stored == entry.unpacked;  // equal sizes are the only raw mark
     std::unique_ptr<std::uint8_t[]> content = Allocate(entry.unpacked);
-    if (!content) {
-        finished_ = true;
+    std::unique_ptr<std::uint8_t[]> stored;
+    if (content && !raw) stored = Allocate(entry.stored);
+    if (!content || (!raw && !stored)) {
+        // Step over the data so the next entry is read from its own header, not from here.
+        if (::lseek(fd_, off_t(entry.stored), SEEK_CUR) < 0) finished_ = true;
+        position_ += entry.stored;
         entry.step = PackStep::OutOfMemory;
         return entry;
-    }
-    const bool raw = entry.stored == entry.unpacked;  // equal sizes are the only raw mark
-    std::unique_ptr<std::uint8_t[]> stored;
-    if (!raw) {
-        stored = Allocate(entry.stored);
-        if (!stored) {
-            finished_ = true;
-            entry.step = PackStep::OutOfMemory;
-            return entry;
-        }
     }
     // A raw entry is read straight into its content buffer.
     std::uint8_t* target = raw ? content.get() : stored.get();
