@@ -261,9 +261,13 @@ struct GenericBlend {
 // colour byte of four pixels in its own 16-bit lane. Black texels add nothing, which is
 // the colour key for free; the unused top byte is multiplied by zero and keeps its value.
 
-// These vectors never cross a public interface, so GCC's note about their calling
-// convention does not apply.
-#if defined(__GNUC__) && !defined(__clang__)
+// These vectors never cross a public interface, so the compilers' notes about their
+// calling convention do not apply.
+#if defined(__clang__)
+#if __has_warning("-Wpsabi")
+#pragma clang diagnostic ignored "-Wpsabi"
+#endif
+#elif defined(__GNUC__)
 #pragma GCC diagnostic ignored "-Wpsabi"
 #endif
 
