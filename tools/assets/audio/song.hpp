@@ -65,6 +65,7 @@ class Song {
     // around note `centre`.
     void HeldChords(int lane, int bar, int count, int centre, double velocity);
     void Add(int lane, const Note& note) { lanes_[lane].notes.push_back(note); }
+    const std::vector<Lane>& Lanes() const { return lanes_; }
 
     // Mixes every lane through the echo and hall into `frames` frames (the tails that would run
     // past the end are cut off there).

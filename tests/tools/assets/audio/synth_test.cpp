@@ -43,6 +43,39 @@ TEST(Synth, ChordTonesClimbThroughTheOctaves) {
     EXPECT_EQ(ParseChord("C#m").Tone(1), 52);
 }
 
+TEST(Synth, PatternsBecomeTheNotesTheyWrite) {
+    Song song(120, 2);  // a sixteenth is 0.125 s
+    song.Chords(0, "Am F,G");
+    int lane = song.AddLane(Voice::Pluck, 1);
+    song.ChordSteps(lane, 0, 2, "0 - . ^1! _2? . . . 3 - - - . . . .", 0);
+    const std::vector<Note>& notes = song.Lanes()[lane].notes;
+    ASSERT_EQ(notes.size(), 8u);
+    EXPECT_EQ(notes[0].pitch, 57);  // A3, held for two steps
+    EXPECT_DOUBLE_EQ(notes[0].length, 0.25);
+    EXPECT_EQ(notes[1].pitch, 72);  // C5: the third, an octave up, accented
+    EXPECT_DOUBLE_EQ(notes[1].start, 0.375);
+    EXPECT_GT(notes[1].velocity, notes[0].velocity);
+    EXPECT_EQ(notes[2].pitch, 52);  // E3: the fifth, an octave down, soft
+    EXPECT_LT(notes[2].velocity, notes[0].velocity);
+    EXPECT_EQ(notes[3].pitch, 69);  // A4: the tone after the fifth
+    EXPECT_DOUBLE_EQ(notes[3].length, 0.5);
+    // The second bar follows its own chords: F for its first half, then G.
+    EXPECT_EQ(notes[4].pitch, 53);
+    EXPECT_EQ(notes[7].pitch, 67);
+    EXPECT_DOUBLE_EQ(notes[7].start, 2.0 + 8 * 0.125);
+
+    int tune = song.AddLane(Voice::Lead, 1);
+    EXPECT_EQ(song.Melody(tune, 1, "E5 - . F#5 | Bb4 - - -", 2), 1);
+    const std::vector<Note>& melody = song.Lanes()[tune].notes;
+    ASSERT_EQ(melody.size(), 3u);
+    EXPECT_EQ(melody[0].pitch, 76);
+    EXPECT_DOUBLE_EQ(melody[0].start, 2.0);
+    EXPECT_DOUBLE_EQ(melody[0].length, 0.5);
+    EXPECT_EQ(melody[1].pitch, 78);
+    EXPECT_EQ(melody[2].pitch, 70);
+    EXPECT_DOUBLE_EQ(melody[2].length, 1.0);
+}
+
 TEST(Synth, LimiterHoldsPeaksAndLeavesQuietMusicAlone) {
     const double rate = 44100;
     Stereo audio(static_cast<std::size_t>(rate));
