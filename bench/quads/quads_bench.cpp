@@ -1,6 +1,7 @@
 // Quad sprites against SDL's own software renderer drawing the same quad: a 64 x 64 glow
 // added at alpha 128 onto an 800 x 600 back buffer, straight and turned, nearest and
-// bilinear. At the end the SDL time over ours is printed for each pair.
+// bilinear; and the 256 x 256 title logo faded in at alpha 128 with ordinary blending.
+// At the end the SDL time over ours is printed for each pair.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -18,17 +19,24 @@ using runtime::quads::QuadRasterState;
 using runtime::quads::QuadVertex;
 using runtime::screen::Surface;
 
-constexpr int kSize = 64;
 constexpr int kAlpha = 128;
-constexpr float kX = 301.0f, kY = 207.0f;
+constexpr float kX = 272.0f, kY = 172.0f;
+
+// The quad drawn: its size, sampling, turn, and glow (5, 7) or ordinary blending (5, 6).
+struct Scene {
+    int size;
+    bool linear;
+    double turn;
+    bool glow;
+};
 
 // A round glow fading to black at the rim, like the game's ball and shot glows.
-Surface Glow() {
-    Surface s(kSize, kSize);
-    for (int y = 0; y < kSize; ++y) {
-        for (int x = 0; x < kSize; ++x) {
-            const double d = std::hypot(x + 0.5 - kSize / 2.0, y + 0.5 - kSize / 2.0);
-            const int level = d >= kSize / 2.0 ? 0 : int(255 * (1.0 - d / (kSize / 2.0)));
+Surface Glow(int size) {
+    Surface s(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double d = std::hypot(x + 0.5 - size / 2.0, y + 0.5 - size / 2.0);
+            const int level = d >= size / 2.0 ? 0 : int(255 * (1.0 - d / (size / 2.0)));
             s.At(x, y) = std::uint32_t(level) << 16 | std::uint32_t(level * 3 / 4) << 8 |
                          std::uint32_t(level / 3);
         }
@@ -37,8 +45,8 @@ Surface Glow() {
 }
 
 // Corners top-left, top-right, bottom-left, bottom-right, turned about the centre.
-void Corners(float (&xy)[4][2], double turn) {
-    const double c = std::cos(turn), s = std::sin(turn), h = kSize / 2.0;
+void Corners(float (&xy)[4][2], int size, double turn) {
+    const double c = std::cos(turn), s = std::sin(turn), h = size / 2.0;
     for (int i = 0; i < 4; ++i) {
         const double px = (i & 1) ? h : -h, py = (i >> 1) ? h : -h;
         xy[i][0] = float(kX + h + px * c - py * s);
@@ -46,16 +54,16 @@ void Corners(float (&xy)[4][2], double turn) {
     }
 }
 
-void Tessaly(benchmark::State& state, bool linear, double turn) {
+void Tessaly(benchmark::State& state, Scene scene) {
     Surface back(800, 600);
-    const Surface texture = Glow();
+    const Surface texture = Glow(scene.size);
     float xy[4][2];
-    Corners(xy, turn);
+    Corners(xy, scene.size, scene.turn);
     QuadVertex q[4];
     for (int i = 0; i < 4; ++i) {
         q[i] = {xy[i][0], xy[i][1], 0, 1, 0xFFFFFFFFu, 0, float(i & 1), float(i >> 1)};
     }
-    const QuadRasterState blend{5, 7, linear};
+    const QuadRasterState blend{5, scene.glow ? 7 : 6, scene.linear};
     for (auto _ : state) {
         runtime::quads::RasteriseQuad(back, texture, q, kAlpha, blend);
         benchmark::DoNotOptimize(back.pixels.data());
@@ -63,7 +71,8 @@ void Tessaly(benchmark::State& state, bool linear, double turn) {
     }
 }
 
-void Sdl(benchmark::State& state, bool linear, double turn) {
+void Sdl(benchmark::State& state, Scene scene) {
+    const int kSize = scene.size;
     SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_ARGB8888);
     SDL_Renderer* renderer = target ? SDL_CreateSoftwareRenderer(target) : nullptr;
     SDL_Surface* source =
@@ -72,7 +81,7 @@ void Sdl(benchmark::State& state, bool linear, double turn) {
         state.SkipWithError(SDL_GetError());
         return;
     }
-    const Surface glow = Glow();
+    const Surface glow = Glow(kSize);
     for (int y = 0; y < kSize; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(source->pixels) +
                                                      y * source->pitch);
@@ -80,12 +89,12 @@ void Sdl(benchmark::State& state, bool linear, double turn) {
             row[x] = glow.At(x, y) | 0xFF000000u;
     }
     SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, source);
-    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_ADD);
+    SDL_SetTextureBlendMode(texture, scene.glow ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND);
     SDL_SetTextureAlphaMod(texture, kAlpha);
-    SDL_SetTextureScaleMode(texture, linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    SDL_SetTextureScaleMode(texture, scene.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
 
     float xy[4][2];
-    Corners(xy, turn);
+    Corners(xy, kSize, scene.turn);
     SDL_Vertex v[4];
     for (int i = 0; i < 4; ++i) {
         v[i].position = {xy[i][0], xy[i][1]};
@@ -107,14 +116,16 @@ void Sdl(benchmark::State& state, bool linear, double turn) {
 
 constexpr double kTurn = 0.5236;  // 30 degrees
 
-BENCHMARK_CAPTURE(Tessaly, straight_nearest, false, 0.0);
-BENCHMARK_CAPTURE(Sdl, straight_nearest, false, 0.0);
-BENCHMARK_CAPTURE(Tessaly, straight_bilinear, true, 0.0);
-BENCHMARK_CAPTURE(Sdl, straight_bilinear, true, 0.0);
-BENCHMARK_CAPTURE(Tessaly, turned_nearest, false, kTurn);
-BENCHMARK_CAPTURE(Sdl, turned_nearest, false, kTurn);
-BENCHMARK_CAPTURE(Tessaly, turned_bilinear, true, kTurn);
-BENCHMARK_CAPTURE(Sdl, turned_bilinear, true, kTurn);
+BENCHMARK_CAPTURE(Tessaly, straight_nearest, Scene{64, false, 0.0, true});
+BENCHMARK_CAPTURE(Sdl, straight_nearest, Scene{64, false, 0.0, true});
+BENCHMARK_CAPTURE(Tessaly, straight_bilinear, Scene{64, true, 0.0, true});
+BENCHMARK_CAPTURE(Sdl, straight_bilinear, Scene{64, true, 0.0, true});
+BENCHMARK_CAPTURE(Tessaly, turned_nearest, Scene{64, false, kTurn, true});
+BENCHMARK_CAPTURE(Sdl, turned_nearest, Scene{64, false, kTurn, true});
+BENCHMARK_CAPTURE(Tessaly, turned_bilinear, Scene{64, true, kTurn, true});
+BENCHMARK_CAPTURE(Sdl, turned_bilinear, Scene{64, true, kTurn, true});
+BENCHMARK_CAPTURE(Tessaly, logo_blend, Scene{256, true, 0.0, false});
+BENCHMARK_CAPTURE(Sdl, logo_blend, Scene{256, true, 0.0, false});
 
 // Prints the usual table, then SDL's time over ours for each case run in this process.
 class RatioReporter : public benchmark::ConsoleReporter {

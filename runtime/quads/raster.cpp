@@ -256,10 +256,10 @@ struct GenericBlend {
     }
 };
 
-// --- Glow spans, four pixels at a time ------------------------------------------------
-// The game draws dozens of additive glows a frame, so that blend gets a vector path: each
-// colour byte of four pixels in its own 16-bit lane. Black texels add nothing, which is
-// the colour key for free; the unused top byte is multiplied by zero and keeps its value.
+// --- Vector spans, four pixels at a time -----------------------------------------------
+// The game draws dozens of additive glows a frame and fades a large logo in with ordinary
+// blending, so those blends get a vector path: each colour byte of four pixels in its own
+// 16-bit lane. The unused top byte is weighted so that it keeps the target's value.
 
 // These vectors never cross a public interface, so the compilers' notes about their
 // calling convention do not apply.
@@ -275,7 +275,7 @@ typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
 typedef std::uint16_t Lanes16 __attribute__((vector_size(32)));
 typedef std::uint32_t Pixels4 __attribute__((vector_size(16)));
 
-constexpr bool kVectorGlow = std::endian::native == std::endian::little;
+constexpr bool kVectorBlends = std::endian::native == std::endian::little;
 
 Pixels4 Load4(const std::uint32_t* p) {
     Pixels4 v;
@@ -318,36 +318,64 @@ Lanes16 AlphaLanes(std::uint32_t alpha) {
     return Widen(Pixels4{} + (alpha * 0x00010101u));
 }
 
-template <bool Inside>
-void AddNearest(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
-                std::int64_t dv, const TextureView& t, std::uint32_t alpha) {
-    const Lanes16 alphaLanes = AlphaLanes(alpha);
-    int i = 0;
-    if (Inside && dv == 0) {
-        // Axis-aligned: one texture row for the whole span.
-        const std::uint32_t* row = t.Row(int(v >> 32));
-        for (; i + 4 <= count; i += 4) {
-            Pixels4 src;
-            for (int k = 0; k < 4; ++k, u += du)
-                src[k] = row[u >> 32];
-            Store4(out + i, AddScaled4(Load4(out + i), Widen(src), alphaLanes));
-        }
+// Source alpha, destination alpha: the glow.
+struct AddVector {
+    Lanes16 alphaLanes;
+    explicit AddVector(std::uint32_t alpha) : alphaLanes(AlphaLanes(alpha)) {}
+    Pixels4 Blend(Pixels4 dst, Lanes16 src) const { return AddScaled4(dst, src, alphaLanes); }
+};
+
+// Source alpha, one minus source alpha (alpha 255 is a plain copy).
+struct MixVector {
+    Lanes16 alphaLanes;
+    Lanes16 restLanes;
+    explicit MixVector(std::uint32_t alpha)
+        : alphaLanes(AlphaLanes(alpha)),
+          restLanes(Widen(Pixels4{} + (((255 - alpha) * 0x00010101u) | 0xFF000000u))) {}
+    Pixels4 Blend(Pixels4 dst, Lanes16 src) const {
+        Lanes16 mix = src * alphaLanes + Widen(dst) * restLanes + 128;
+        mix = (mix + (mix >> 8)) >> 8;
+        return Narrow(mix);
     }
+};
+
+// Blends four pixels, leaving those whose keep lane is zero as they were.
+template <class Vector>
+void BlendKept(std::uint32_t* out, Lanes16 src, Pixels4 keep, const Vector& vector) {
+    const Pixels4 dst = Load4(out);
+    Store4(out, (vector.Blend(dst, src) & keep) | (dst & ~keep));
+}
+
+template <bool Inside, class Vector, class Blender>
+void VectorNearest(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
+                   std::int64_t dv, const TextureView& t, const Vector& vector,
+                   const Blender& blend) {
+    int i = 0;
     for (; i + 4 <= count; i += 4) {
         Pixels4 src;
-        for (int k = 0; k < 4; ++k, u += du, v += dv)
-            src[k] = NearestTexel<Inside>(t, u, v);
-        Store4(out + i, AddScaled4(Load4(out + i), Widen(src), alphaLanes));
+        if (Inside && dv == 0) {
+            // Axis-aligned: one texture row for the whole span.
+            const std::uint32_t* row = t.Row(int(v >> 32));
+            for (int k = 0; k < 4; ++k, u += du)
+                src[k] = row[u >> 32];
+        } else {
+            for (int k = 0; k < 4; ++k, u += du, v += dv)
+                src[k] = NearestTexel<Inside>(t, u, v);
+        }
+        const Pixels4 keep = (Pixels4)((src & kColourBits) != 0);
+        if ((keep[0] | keep[1] | keep[2] | keep[3]) == 0) continue;
+        BlendKept(out + i, Widen(src), keep, vector);
     }
     for (; i < count; ++i, u += du, v += dv) {
-        out[i] = AddBlend{alpha}(NearestTexel<Inside>(t, u, v), out[i]);
+        const std::uint32_t texel = NearestTexel<Inside>(t, u, v);
+        if ((texel & kColourBits) != 0) out[i] = blend(texel, out[i]);
     }
 }
 
-template <bool Inside>
-void AddBilinear(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
-                 std::int64_t dv, const TextureView& t, std::uint32_t alpha) {
-    const Lanes16 alphaLanes = AlphaLanes(alpha);
+template <bool Inside, class Vector, class Blender>
+void VectorBilinear(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
+                    std::int64_t dv, const TextureView& t, const Vector& vector,
+                    const Blender& blend) {
     int i = 0;
     for (; i + 4 <= count; i += 4) {
         Pixels4 c00, c10, c01, c11, fu, fv, keep;
@@ -360,11 +388,21 @@ void AddBilinear(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, 
         const Lanes16 wu = SpreadWeights(fu);
         const Lanes16 src = Lerp4(Lerp4(Widen(c00), Widen(c10), wu),
                                   Lerp4(Widen(c01), Widen(c11), wu), SpreadWeights(fv));
-        Store4(out + i, AddScaled4(Load4(out + i), src & Widen(keep), alphaLanes));
+        BlendKept(out + i, src, keep, vector);
     }
     for (; i < count; ++i, u += du, v += dv) {
         std::uint32_t texel;
-        if (BilinearSampler::Fetch<Inside>(t, u, v, texel)) out[i] = AddBlend{alpha}(texel, out[i]);
+        if (BilinearSampler::Fetch<Inside>(t, u, v, texel)) out[i] = blend(texel, out[i]);
+    }
+}
+
+template <class Sampler, bool Inside, class Vector, class Blender>
+void VectorRun(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
+               std::int64_t dv, const TextureView& t, const Vector& vector, const Blender& blend) {
+    if constexpr (std::is_same_v<Sampler, NearestSampler>) {
+        VectorNearest<Inside>(out, count, u, v, du, dv, t, vector, blend);
+    } else {
+        VectorBilinear<Inside>(out, count, u, v, du, dv, t, vector, blend);
     }
 }
 
@@ -373,12 +411,12 @@ void AddBilinear(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, 
 template <class Sampler, bool Inside, class Blender>
 void DrawRun(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
              std::int64_t dv, const TextureView& t, const Blender& blend) {
-    if constexpr (kVectorGlow && std::is_same_v<Blender, AddBlend>) {
-        if constexpr (std::is_same_v<Sampler, NearestSampler>) {
-            AddNearest<Inside>(out, count, u, v, du, dv, t, blend.alpha);
-        } else {
-            AddBilinear<Inside>(out, count, u, v, du, dv, t, blend.alpha);
-        }
+    if constexpr (kVectorBlends && std::is_same_v<Blender, AddBlend>) {
+        VectorRun<Sampler, Inside>(out, count, u, v, du, dv, t, AddVector(blend.alpha), blend);
+    } else if constexpr (kVectorBlends && std::is_same_v<Blender, AlphaBlend>) {
+        VectorRun<Sampler, Inside>(out, count, u, v, du, dv, t, MixVector(blend.alpha), blend);
+    } else if constexpr (kVectorBlends && std::is_same_v<Blender, CopyBlend>) {
+        VectorRun<Sampler, Inside>(out, count, u, v, du, dv, t, MixVector(255), blend);
     } else {
         for (int i = 0; i < count; ++i, u += du, v += dv) {
             std::uint32_t texel;

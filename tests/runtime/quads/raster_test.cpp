@@ -69,27 +69,34 @@ TEST(QuadRaster, UnscaledQuadReproducesItsTextureExceptBlack) {
 }
 
 TEST(QuadRaster, AlphaBlendsAndAddsSaturating) {
-    const Surface tex = Filled(4, 4, Rgb(200, 100, 50));
+    // Seven pixels a row: four at a time, then one by one, with the same result. The
+    // target's unused top byte is kept.
+    const Surface tex = Filled(7, 3, Rgb(200, 100, 50));
     QuadVertex q[4];
-    Rect(q, 0, 0, 4, 4);
+    Rect(q, 0, 0, 7, 3);
+    auto expectAll = [](const Surface& s, std::uint32_t want, const char* what) {
+        for (int y = 0; y < s.height; ++y)
+            for (int x = 0; x < s.width; ++x)
+                ASSERT_EQ(s.At(x, y), want) << what << " at " << x << "," << y;
+    };
 
     // Source alpha over one minus source alpha: alpha 0 leaves the target alone.
-    Surface back = Filled(4, 4, Rgb(10, 20, 30));
+    Surface back = Filled(7, 3, 0x55000000u | Rgb(10, 20, 30));
     RasteriseQuad(back, tex, q, 0, Blend(5, 6));
-    EXPECT_EQ(back.At(2, 2), Rgb(10, 20, 30));
+    expectAll(back, 0x55000000u | Rgb(10, 20, 30), "alpha 0");
     RasteriseQuad(back, tex, q, 128, Blend(5, 6));
-    EXPECT_EQ(back.At(2, 2), Rgb(105, 60, 40));
+    expectAll(back, 0x55000000u | Rgb(105, 60, 40), "alpha 128");
 
     // The game's glow blend adds the texel times alpha and stops at full brightness.
-    back = Filled(4, 4, Rgb(10, 200, 250));
+    back = Filled(7, 3, 0x55000000u | Rgb(10, 200, 250));
     RasteriseQuad(back, tex, q, 128, Blend(5, 7));
-    EXPECT_EQ(back.At(1, 3), Rgb(110, 250, 255));
+    expectAll(back, 0x55000000u | Rgb(110, 250, 255), "glow 128");
     RasteriseQuad(back, tex, q, 255, Blend(5, 7));
-    EXPECT_EQ(back.At(1, 3), Rgb(255, 255, 255));
+    expectAll(back, 0x55FFFFFFu, "glow 255");
     // Only the alpha's low byte counts.
-    back = Filled(4, 4, Rgb(10, 200, 250));
+    back = Filled(7, 3, Rgb(10, 200, 250));
     RasteriseQuad(back, tex, q, 0x100 + 128, Blend(5, 7));
-    EXPECT_EQ(back.At(0, 0), Rgb(110, 250, 255));
+    expectAll(back, Rgb(110, 250, 255), "alpha 0x180");
 }
 
 TEST(QuadRaster, OtherFactorsFollowTheTable) {
