@@ -86,6 +86,15 @@ TrackPcm Once(const Song& song, double tailSeconds, double targetRms, double fad
     return Finish(song.Render(length), length, false, targetRms, fadeOut);
 }
 
+// A noise swell over the whole of `bar`, leading into the next one.
+void Swell(Song& song, int lane, int bar, double velocity) {
+    Note note;
+    note.start = bar * song.BarSeconds();
+    note.length = song.BarSeconds();
+    note.velocity = velocity;
+    song.Add(lane, note);
+}
+
 // The hook over Am F C G, twice: the call and its answer (eighth notes).
 constexpr const char* kHook =
     "E5 - - A5 - - G5 - | F5 - - E5 - - C5 - | E5 - - G5 - - C6 - | B5 - - - A5 - G5 - |"
@@ -131,6 +140,7 @@ TrackPcm Introduction() {
     int crash = song.AddLane(Voice::Crash, 0.4, 0, 0.3);
     int bass = song.AddLane(Voice::Bass, 0.6, 0, 0, 0, 0.35);
     int lead = song.AddLane(Voice::Lead, 1.1, 0, 0.4, 0.3);
+    int swell = song.AddLane(Voice::Riser, 0.5, 0, 0.5);
 
     song.HeldChords(strings, 0, 8, 62, 0.55);
     song.HeldChords(strings, 8, 8, 62, 0.65);
@@ -152,6 +162,8 @@ TrackPcm Introduction() {
     song.ChordSteps(bass, 24, 16, "0 . 0 0 . 0 0 . 0 . 0 0 . 2 ^0 .", -1);
     song.Melody(lead, 24, kHook, 2);
     song.Melody(lead, 32, kBridge, 2);
+    for (int bar : {15, 23, 31})
+        Swell(song, swell, bar, 0.8);
     return Once(song, 6, 0.13, 5);
 }
 
@@ -166,6 +178,7 @@ TrackPcm Theme() {
     int openHat = song.AddLane(Voice::OpenHat, 0.3, -0.25, 0.2);
     int bass = song.AddLane(Voice::Bass, 0.6, 0, 0, 0, 0.3);
     int lead = song.AddLane(Voice::Lead, 1.1, 0, 0.4, 0.3);
+    int swell = song.AddLane(Voice::Riser, 0.4, 0, 0.5);
     song.HeldChords(pad, 0, 16, 64, 0.8);
     song.ChordSteps(glass, 0, 16, "0 . 2 . 3 . 4 . 3 . 2 . 4 . 5 .", 1);
     song.Hits(kick, 0, 16, "x . . . . . x . . . x . . . . .");
@@ -176,6 +189,7 @@ TrackPcm Theme() {
     song.ChordSteps(bass, 0, 16, "0 - . 0 - . 0 . 0 - . 0 - . 2 .", -1);
     song.Melody(lead, 0, kHook, 2);
     song.Melody(lead, 8, kBridge, 2);
+    Swell(song, swell, 15, 0.6);
     return Loop(song, 0.13);
 }
 
@@ -196,6 +210,7 @@ TrackPcm LevelMusic() {
     int crash = song.AddLane(Voice::Crash, 0.35, 0, 0.3);
     int bass = song.AddLane(Voice::Bass, 0.52, 0, 0, 0, 0.35);
     int lead = song.AddLane(Voice::Lead, 1.05, 0, 0.35, 0.3);
+    int swell = song.AddLane(Voice::Riser, 0.45, 0, 0.5);
 
     song.HeldChords(pad, 0, 32, 64, 0.75);
     song.ChordSteps(pluck, 0, 8, "0 . 2 . 3 . 2 . 0 . 2 . 3 . 4 .", 1);
@@ -231,6 +246,8 @@ TrackPcm LevelMusic() {
                 "A5 - - - C6 - - - | D6 - - - B5 - - - | G#5 - - - - - - - | B5 - - - G#5 - E5 - |",
                 2);
     song.ChordSteps(glass, 24, 8, "3 . . 4 . . 5 . 4 . . 3 . . 2 .", 1);
+    Swell(song, swell, 27, 0.8);
+    Swell(song, swell, 31, 0.6);
     return Loop(song, 0.12);
 }
 

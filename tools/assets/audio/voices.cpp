@@ -301,6 +301,24 @@ void Piano(const Note& note, double rate, std::uint32_t seed, Stereo& out) {
     });
 }
 
+void Riser(const Note& note, double rate, std::uint32_t seed, Stereo& out) {
+    const std::size_t total = static_cast<std::size_t>(note.length * rate);
+    Noise leftNoise(seed), rightNoise(seed * 48271u + 7u);
+    Filter left, right;
+    RenderStereo(note, rate, note.length, out, [&](std::size_t n, double& l, double& r) {
+        double t = static_cast<double>(n) / total;
+        if ((n & 15) == 0) {
+            double cutoff = 400 * Pow2(4.3 * t);
+            left.Set(cutoff, 0.55, rate);
+            right.Set(cutoff * 1.06, 0.55, rate);
+        }
+        double level = t * t * 0.5 * note.velocity * EndFade(n, total, rate);
+        l = left.Band(leftNoise.Next()) * level;
+        r = right.Band(rightNoise.Next()) * level;
+        return true;
+    });
+}
+
 }  // namespace
 
 void RenderNote(Voice voice, const Note& note, double rate, std::uint32_t seed, Stereo& out) {
@@ -335,6 +353,8 @@ void RenderNote(Voice voice, const Note& note, double rate, std::uint32_t seed, 
             return Glass(note, rate, seed, out);
         case Voice::Piano:
             return Piano(note, rate, seed, out);
+        case Voice::Riser:
+            return Riser(note, rate, seed, out);
     }
 }
 

@@ -23,6 +23,7 @@ enum class Voice {
     Lead,     // two detuned saws with delayed vibrato
     Glass,    // FM chime with a glassy inharmonic partial
     Piano,    // FM electric piano with a gentle stereo tremolo
+    Riser,    // noise swelling and rising in pitch over the note, leading into a new section
 };
 
 // pitch is a note number (60 = middle C; ignored by the drums), start and length in seconds,

@@ -144,7 +144,8 @@ TEST(Music, SameBytesEveryTimeAndPlayableThroughTheMixer) {
     Mix_Music* music = Mix_LoadMUS_RW(SDL_RWFromConstMem(mp3.data(), int(mp3.size())), 1);
     ASSERT_NE(music, nullptr) << Mix_GetError();
     EXPECT_EQ(Mix_GetMusicType(music), MUS_MP3);
-    EXPECT_NEAR(Mix_MusicDuration(music), 333 / 60.0, 0.1);
+    // The player reads the info tag: the delay and padding the encoder added are not heard.
+    EXPECT_NEAR(Mix_MusicDuration(music), 333 / 60.0, 0.01);
     Mix_FreeMusic(music);
     Mix_CloseAudio();
     Mix_Quit();
