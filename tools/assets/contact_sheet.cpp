@@ -200,6 +200,41 @@ void DrawMenuPreview(cairo_t* cr, double x0, double y0) {
     c.Draw("introduce.pak", 13, 380, 222);
 }
 
+// The start of a level: the lattice overlay between its posts and the title falling.
+void DrawLevelStartPreview(cairo_t* cr, double x0, double y0) {
+    Composer c(cr, x0, y0);
+    c.Black();
+    c.Draw("lvl0610.pak", 2, 0, 0);
+    c.Draw("level1.pak", 46, 0, 0);
+    c.Draw("level1.pak", 49, 100, 0);
+    c.Draw("level1.pak", 50, 90, 0);
+    c.Draw("level1.pak", 50, 690, 0);
+    c.Draw("level1.pak", 15, 100, 220);
+    c.Draw("level1.pak", 1, 200, 580);
+    c.Draw("level1.pak", 0, 220, 560);
+}
+
+// The pause banner over a level, with the double-score banner passing.
+void DrawPausePreview(cairo_t* cr, double x0, double y0) {
+    Composer c(cr, x0, y0);
+    c.Black();
+    c.Draw("lvl1115.pak", 0, 0, 0);
+    c.Draw("level1.pak", 46, 0, 0);
+    for (int col = 0; col < 20; ++col)
+        for (int r = 0; r < 3; ++r)
+            c.Draw("level1.pak", std::size_t(r == 1 ? 40 : 41), 75 + 33 * col, 75 + 32 * r);
+    c.Draw("level1.pak", 18, 120, 420);
+    c.Draw("level1.pak", 63, 0, 200);
+    c.Draw("level1.pak", 65, 0, 200);
+    c.Draw("level1.pak", 64, 0, 200);
+    c.Draw("level1.pak", 81, 0, 450);
+    c.Draw("level1.pak", 82, 0, 443);
+    c.Draw("level1.pak", 83, 780, 443);
+    c.Draw("level1.pak", 30, 470, 580);
+    for (int i = 0; i < 4; ++i)
+        c.Draw("level1.pak", std::size_t(66 + i * 2 + (i % 2)), 690, 380 + 46 * i);
+}
+
 }  // namespace
 
 bool WriteContactSheet(const std::string& pngPath, std::string* error) {
@@ -225,7 +260,7 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
     // Lay out: the play mock-up first, then a title line per pack and its pictures left to
     // right, wrapping.
     const int previewY = kMargin + 34;
-    int y = previewY + 600 + 40;
+    int y = previewY + 2 * 620 + 40;
     for (Group& g : groups) {
         g.y = y;
         y += 34;
@@ -254,9 +289,12 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
     art::UseFont(cr, art::Font::SansBold, 20);
     cairo_set_source_rgb(cr, 0.9, 0.92, 1.0);
     cairo_move_to(cr, kMargin, kMargin + 22);
-    cairo_show_text(cr, "put together from the packs: a frame of play and the title menu");
+    cairo_show_text(
+        cr, "put together from the packs: play, the title menu, a level start, the pause banner");
     DrawPlayPreview(cr, kMargin, previewY);
     DrawMenuPreview(cr, kMargin + 820, previewY);
+    DrawLevelStartPreview(cr, kMargin, previewY + 620);
+    DrawPausePreview(cr, kMargin + 820, previewY + 620);
     for (const Group& g : groups) {
         art::UseFont(cr, art::Font::SansBold, 20);
         cairo_set_source_rgb(cr, 0.9, 0.92, 1.0);
