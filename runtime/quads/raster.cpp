@@ -95,15 +95,14 @@ TexelSquare BilinearTexels(const TextureView& t, std::int64_t u, std::int64_t v)
     q.fv = std::uint32_t(bv >> 24) & 0xFFu;
     std::uint32_t nearest;
     if constexpr (Inside) {
-        // The right or lower neighbour is read only when its weight is not zero.
+        // The whole square lies in the texture; the nearest texel is one of its corners.
         const std::uint32_t* p = t.Row(int(bv >> 32)) + (bu >> 32);
-        const std::size_t down = q.fv != 0 ? std::size_t(t.width) : 0;
-        const std::size_t right = q.fu != 0 ? 1 : 0;
+        const std::size_t below = std::size_t(t.width);
         q.c00 = p[0];
-        q.c10 = p[right];
-        q.c01 = p[down];
-        q.c11 = p[down + right];
-        nearest = p[(q.fv >= 128 ? down : 0) + (q.fu >= 128 ? right : 0)];
+        q.c10 = p[1];
+        q.c01 = p[below];
+        q.c11 = p[below + 1];
+        nearest = p[(q.fv >> 7) * below + (q.fu >> 7)];
     } else {
         const std::uint32_t* r0 = t.Row(ClampIndex(bv, t.height));
         const std::uint32_t* r1 = t.Row(ClampIndex(bv + (std::int64_t(1) << 32), t.height));
@@ -174,10 +173,9 @@ struct BilinearSampler {
     }
     static void Interior(const TextureView& t, std::int64_t u, std::int64_t v, std::int64_t du,
                          std::int64_t dv, int& lo, int& hi) {
-        // The last texel may be reached with a zero fraction: its neighbour is not read.
-        const std::int64_t margin = std::int64_t(1) << 24;
-        KeepInside(u - kFixedHalf, du, (std::int64_t(t.width - 1) << 32) + margin, lo, hi);
-        KeepInside(v - kFixedHalf, dv, (std::int64_t(t.height - 1) << 32) + margin, lo, hi);
+        // All four texels of the square must be in the texture.
+        KeepInside(u - kFixedHalf, du, std::int64_t(t.width - 1) << 32, lo, hi);
+        KeepInside(v - kFixedHalf, dv, std::int64_t(t.height - 1) << 32, lo, hi);
     }
 };
 
