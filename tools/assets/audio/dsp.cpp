@@ -231,6 +231,17 @@ void Echo::Process(double in, double& left, double& right) {
     right = fromRight;
 }
 
+void RemoveOffset(std::vector<float>& channel, double rate) {
+    const double pole = 1 - 6.283185307179586 * 15 / rate;
+    double lastIn = 0, lastOut = 0;
+    for (float& sample : channel) {
+        double out = sample - lastIn + pole * lastOut;
+        lastIn = sample;
+        lastOut = out;
+        sample = static_cast<float>(out);
+    }
+}
+
 void Limit(Stereo& audio, double ceiling, double rate) {
     const std::size_t frames = audio.Frames();
     const std::size_t window = static_cast<std::size_t>(0.002 * rate) + 1;

@@ -130,6 +130,10 @@ class Echo {
     Filter toneLeft_, toneRight_;
 };
 
+// Takes out the steady offset a kick drum's lopsided first swing leaves (a gentle high-pass
+// at 15 Hz), so no headroom is lost to it.
+void RemoveOffset(std::vector<float>& channel, double rate);
+
 // Holds every sample within +-ceiling: the gain dips smoothly just before each peak (it looks
 // 2 ms ahead) and recovers over about 80 ms, so loud drum hits are tamed without clicks.
 // Quiet passages pass unchanged.

@@ -99,7 +99,9 @@ void Burst(Stereo& out, double start, double seconds, double centre, double reso
 
 // Mono, trimmed after the sound has died away, peak at `peak` of full scale, with short fades
 // so no effect starts or stops on a step.
-std::vector<std::int16_t> Finish(const Stereo& mix, double peak) {
+std::vector<std::int16_t> Finish(Stereo mix, double peak) {
+    RemoveOffset(mix.left, kRate);
+    RemoveOffset(mix.right, kRate);
     std::vector<double> mono(mix.Frames());
     double loudest = 0;
     for (std::size_t i = 0; i < mono.size(); ++i) {

@@ -347,6 +347,8 @@ Stereo Song::Render(std::size_t frames) const {
         master.left[i] += static_cast<float>(hl);
         master.right[i] += static_cast<float>(hr);
     }
+    RemoveOffset(master.left, rate);
+    RemoveOffset(master.right, rate);
     return master;
 }
 
