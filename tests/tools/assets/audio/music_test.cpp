@@ -95,10 +95,15 @@ TEST(Music, EveryTrackDecodesWithItsLengthAndLoopsCleanly) {
         EXPECT_EQ(std::size_t(scan.audioFrames) * 1152 - scan.delay - scan.padding, frames);
 
         int peak = 0;
-        for (std::int16_t v : track.samples)
+        double sum = 0;
+        for (std::int16_t v : track.samples) {
             peak = std::max(peak, std::abs(int(v)));
+            sum += v;
+        }
         EXPECT_LT(peak, 32000);
         EXPECT_GT(peak, 8000);
+        // Centred on zero: no headroom lost to a steady offset.
+        EXPECT_LT(std::fabs(sum / double(track.samples.size())), 30.0);
 
         // Both ends reach silence smoothly: the player leaves a short gap between repeats.
         for (int i = 0; i < 2; ++i) {
