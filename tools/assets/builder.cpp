@@ -87,7 +87,10 @@ bool BuildGameFolder(const std::string& gameDir, std::string* error) {
     }
     for (const std::string& name : audio::TrackNames()) {
         std::vector<std::uint8_t> mp3 = audio::TrackMp3(name);
-        if (mp3.empty()) continue;  // a track not made yet leaves that phase silent
+        if (mp3.empty()) {
+            if (error) *error = "music track " + name + " came out empty";
+            return false;
+        }
         if (!WriteFile(root / "sfx" / name, mp3, error)) return false;
     }
     for (const LevelFile& level : SampleLevels()) {

@@ -250,6 +250,19 @@ TEST_F(GameFolder, PictureSizesFitTheGameLayout) {
     }
 }
 
+TEST(GameMusic, EveryTrackThePhasesPlayIsAnMp3) {
+    SKIP_WITHOUT_ASSETS();
+    for (const char* name : {"introwin.mp3", "logo.mp3", "theme.mp3", "level00.mp3", "win.mp3",
+                             "high.mp3", "credits.mp3"}) {
+        std::vector<std::uint8_t> mp3 = ReadFile(kGameDir / "sfx" / name);
+        ASSERT_GE(mp3.size(), 4u) << name;
+        bool id3 = mp3[0] == 'I' && mp3[1] == 'D' && mp3[2] == '3';
+        bool frame = mp3[0] == 0xFF && (mp3[1] & 0xE0) == 0xE0;
+        EXPECT_TRUE(id3 || frame) << name;
+        EXPECT_GT(runtime::sound::headless::Mp3Length(mp3.data(), mp3.size()), 0) << name;
+    }
+}
+
 TEST(SampleLevels, AreWinnableEditorFilesCoveringEveryCodeAndHazard) {
     SKIP_WITHOUT_ASSETS();
     std::set<int> backgrounds, codes;
