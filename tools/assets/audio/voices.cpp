@@ -1,5 +1,6 @@
 #include "tools/assets/audio/voices.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -266,9 +267,11 @@ void Glass(const Note& note, double rate, std::uint32_t, Stereo& out) {
     double index = 1, indexFactor = FallFactor(0.7, rate);
     double shimmer = 1, shimmerFactor = FallFactor(0.9, rate);
     Phase carrier, modulator, partial;
+    // High notes get fewer overtones, so the top of the range chimes instead of hissing.
+    const double bright = std::clamp(1500 / frequency, 0.35, 1.0);
     RenderMono(note, rate, note.length + 2.5, out, [&](std::size_t, double& v) {
         double level = env.Next();
-        double mod = Sine(modulator.Advance(3 * frequency / rate)) * (0.25 + 2.2 * index);
+        double mod = Sine(modulator.Advance(3 * frequency / rate)) * (0.25 + 2.2 * index) * bright;
         double tone = Sine(carrier.Advance(frequency / rate) + mod / 6.283185307179586);
         // A partial at 2.76 times the note, as struck glass has.
         double ring = Sine(partial.Advance(2.76 * frequency / rate)) * shimmer * 0.35;
@@ -284,12 +287,14 @@ void Piano(const Note& note, double rate, std::uint32_t seed, Stereo& out) {
     Envelope env({0.002, 3.0, 0.0, 0.3}, note.length, rate);
     double index = 1, indexFactor = FallFactor(1.0, rate);
     double tine = 1, tineFactor = FallFactor(0.05, rate);
+    // The tine's bark sits far above the note; on high notes it would pass the top of hearing.
+    const double tineDepth = 0.8 * std::clamp(600 / frequency, 0.2, 1.0);
     Phase carrier, modulator, tineMod, tremolo{(seed % 29) / 29.0};
     RenderStereo(note, rate, note.length + 3.5, out, [&](std::size_t, double& l, double& r) {
         double level = env.Next();
         double mod =
             Sine(modulator.Advance(frequency / rate)) * (0.3 + 1.6 * index * note.velocity) +
-            Sine(tineMod.Advance(14 * frequency / rate)) * tine * 0.8;
+            Sine(tineMod.Advance(14 * frequency / rate)) * tine * tineDepth;
         double tone = Sine(carrier.Advance(frequency / rate) + mod / 6.283185307179586);
         double wobble = Sine(tremolo.Advance(4.2 / rate)) * 0.18;
         double v = tone * level * 0.4 * note.velocity;
