@@ -2,14 +2,14 @@
 // tracks), glassy FM chimes over detuned saw pads, and a hook in a 3-3-2 rhythm that leaps up a
 // fourth (E-A) and falls back. Which phase plays which file:
 //
-//   introwin.mp3  the frame-pacing window before the game; plays once, gentle, ~34 s
+//   introwin.mp3  the frame-pacing window before the game; plays once, gentle, 36 s
 //   logo.mp3      loaded with the logo, started by the star-field introduction; plays once and
 //                 builds up for as long as a viewer watches (~100 s)
-//   theme.mp3     title menu; loops
+//   theme.mp3     title menu; loops, 33 s
 //   level00.mp3   every level; loops, 61 s with four different sections so it wears well
 //   win.mp3       level complete; plays once, 5.55 s (the 333 frames of the sequence)
 //   high.mp3      the ending (once) and the credits (looping); warm, C major, 77 s
-//   credits.mp3   the game-over screen with name entry; loops, calm
+//   credits.mp3   the game-over screen with name entry; loops, calm, 37 s
 //
 // A looping track is rendered with a tail past its end, and the tail is folded back onto its
 // start, so echoes and held chords carry over the loop point as they would in a repeat.
