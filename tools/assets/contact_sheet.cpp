@@ -235,6 +235,41 @@ void DrawPausePreview(cairo_t* cr, double x0, double y0) {
         c.Draw("level1.pak", std::size_t(66 + i * 2 + (i % 2)), 690, 380 + 46 * i);
 }
 
+// The level-complete screen: the lattice passing, the beam, the emblem rising, the banner.
+void DrawLevelCompletePreview(cairo_t* cr, double x0, double y0) {
+    Composer c(cr, x0, y0);
+    c.Black();
+    c.Draw("level1.pak", 46, 0, 0);
+    c.Draw("level1.pak", 49, 0, 100);
+    c.Draw("level1.pak", 50, 90, 0);
+    c.Draw("level1.pak", 50, 690, 0);
+    Picture beam = c.Get("level1.pak", 52);
+    for (int k = 0; k < 7; ++k)
+        c.Draw(beam, 336, 128 * k, 80 / 255.0, CAIRO_OPERATOR_ADD);
+    c.Draw(c.Get("level1.pak", 51), 336, 300, 1.0, CAIRO_OPERATOR_ADD);
+    c.Draw("level1.pak", 53, 325, -55);
+    c.Draw("level1.pak", 54, 0, 150);
+    std::string score = "000031250";
+    for (std::size_t i = 0; i < score.size(); ++i)
+        c.Draw("sc.pak", std::size_t(score[i] - '0'), 20 + 32 * double(i), 20);
+    for (int i = 1; i <= 2; ++i)
+        c.Draw("level1.pak", 16, 630 + 32 * i, 30);
+}
+
+// Game over with the name entry under way.
+void DrawGameOverPreview(cairo_t* cr, double x0, double y0) {
+    Composer c(cr, x0, y0);
+    c.Black();
+    c.Draw("gameover.pak", 0, 0, 0);
+    c.Draw("gameover.pak", 3, 0, 265);
+    c.Draw("gameover.pak", 4, 0, 256);
+    c.Draw("gameover.pak", 4, 0, 533);
+    c.Draw("gameover.pak", 1, 0, 320);
+    c.Text("nova", 235, 470);
+    for (int k = 4; k < 10; ++k)
+        c.Draw("gameover.pak", 2, 235 + 32 * k, 470);
+}
+
 }  // namespace
 
 bool WriteContactSheet(const std::string& pngPath, std::string* error) {
@@ -260,7 +295,7 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
     // Lay out: the play mock-up first, then a title line per pack and its pictures left to
     // right, wrapping.
     const int previewY = kMargin + 34;
-    int y = previewY + 2 * 620 + 40;
+    int y = previewY + 3 * 620 + 40;
     for (Group& g : groups) {
         g.y = y;
         y += 34;
@@ -289,12 +324,15 @@ bool WriteContactSheet(const std::string& pngPath, std::string* error) {
     art::UseFont(cr, art::Font::SansBold, 20);
     cairo_set_source_rgb(cr, 0.9, 0.92, 1.0);
     cairo_move_to(cr, kMargin, kMargin + 22);
-    cairo_show_text(
-        cr, "put together from the packs: play, the title menu, a level start, the pause banner");
+    cairo_show_text(cr,
+                    "put together from the packs: play, title menu, level start, pause, level "
+                    "complete, game over");
     DrawPlayPreview(cr, kMargin, previewY);
     DrawMenuPreview(cr, kMargin + 820, previewY);
     DrawLevelStartPreview(cr, kMargin, previewY + 620);
     DrawPausePreview(cr, kMargin + 820, previewY + 620);
+    DrawLevelCompletePreview(cr, kMargin, previewY + 1240);
+    DrawGameOverPreview(cr, kMargin + 820, previewY + 1240);
     for (const Group& g : groups) {
         art::UseFont(cr, art::Font::SansBold, 20);
         cairo_set_source_rgb(cr, 0.9, 0.92, 1.0);

@@ -3,6 +3,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -41,10 +42,10 @@ std::uint32_t FinishPixel(std::uint32_t argb, Finish finish) {
             if (r == 0 && g == 0 && b == 0) r = g = b = 1;
             break;
         case Finish::Keyed: {
-            // Below a quarter coverage the pixel is background; above it, the colour keeps
-            // most of its strength so that edges do not turn into dark rims.
+            // Below a quarter coverage the pixel is background; above it the colour fades
+            // with coverage, gently, so glows die away instead of ending in a hard rim.
             if (a < 64) return 0;
-            double scale = (0.35 + 0.65 * (a / 255.0)) * (255.0 / a);
+            double scale = std::pow(a / 255.0, 0.6) * (255.0 / a);
             r = std::min(255, int(r * scale + 0.5));
             g = std::min(255, int(g * scale + 0.5));
             b = std::min(255, int(b * scale + 0.5));

@@ -196,7 +196,7 @@ void ChromeText(Canvas& canvas, const std::string& text, Font font, double size,
     cairo_stroke_preserve(halo.cr());
     cairo_fill(halo.cr());
     halo.Blur(int(glowRadius));
-    canvas.Paint(halo, 0, 0, 0.7);
+    canvas.Paint(halo, 0, 0, 0.55);
 
     cairo_t* cr = canvas.cr();
     UseFont(cr, font, size);
@@ -373,7 +373,8 @@ void Nebula(Canvas& canvas, std::uint64_t seed, Colour tintA, Colour tintB, doub
     unsigned char* data = cairo_image_surface_get_data(s);
     int stride = cairo_image_surface_get_stride(s);
     // Lattice of roughly 200-pixel cells that divides the picture so it tiles.
-    int baseX = std::max(1, (w + 100) / 200), baseY = std::max(1, (h + 100) / 200);
+    // At least two cells each way: with one, the widest octave would not vary at all.
+    int baseX = std::max(2, (w + 100) / 200), baseY = std::max(2, (h + 100) / 200);
     Colour deep = palette::kSpaceDeep;
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + std::size_t(y) * stride);
