@@ -866,7 +866,7 @@ std::vector<EntrySpec> Level1Entries() {
         Sprite(43, [=] { return Capsule(bad.Darker(0.25), "D"); }),
         Sprite(44, Rocket),
         Sprite(45, FlameStrip),
-        Sprite(46, [] { return Capsule(palette::kNeonBlue, "K"); }),
+        Sprite(46, [] { return Capsule(palette::kNeonBlue, "^"); }),
         Sprite(349, [] { return HitMark(1); }),
         Sprite(350, [] { return HitMark(2); }),
         Sprite(351, [] { return HitMark(3); }),

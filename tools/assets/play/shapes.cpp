@@ -232,8 +232,23 @@ void DrawCapsule(Canvas& canvas, Colour colour, const std::string& caption) {
         cairo_fill(cr);
         cairo_restore(cr);
     }
-    UseFont(cr, Font::SansBold, h * 0.78);
-    TextPath(cr, caption, w / 2, h / 2, Align::Centre);
+    if (caption == "^") {
+        // The rocket: a small upward arrow with fins.
+        double cx = w / 2, top = h * 0.12, bottom = h * 0.88;
+        cairo_move_to(cr, cx, top);
+        cairo_line_to(cr, cx + 4.5, top + 6);
+        cairo_line_to(cr, cx + 2, top + 6);
+        cairo_line_to(cr, cx + 2, bottom - 3);
+        cairo_line_to(cr, cx + 5, bottom);
+        cairo_line_to(cr, cx - 5, bottom);
+        cairo_line_to(cr, cx - 2, bottom - 3);
+        cairo_line_to(cr, cx - 2, top + 6);
+        cairo_line_to(cr, cx - 4.5, top + 6);
+        cairo_close_path(cr);
+    } else {
+        UseFont(cr, Font::SansBold, h * 0.78);
+        TextPath(cr, caption, w / 2, h / 2, Align::Centre);
+    }
     cairo_set_source_rgb(cr, 0.04, 0.04, 0.08);
     cairo_set_line_width(cr, 2.2);
     cairo_stroke_preserve(cr);
