@@ -156,6 +156,51 @@ class GameFolder : public ::testing::Test {
         return out;
     }
 
+    // Reads a pack into the sprite numbers the game uses (sounds are skipped).
+    void LoadInto(const char* pack, const std::vector<int>& numbers, const std::string& uses) {
+        ASSERT_TRUE(gp::OpenPack(std::string("data\\") + pack)) << pack;
+        for (std::size_t i = 0; i < uses.size(); ++i) {
+            gp::PackContent c = gp::NextPackEntry();
+            ASSERT_TRUE(c) << pack << " entry " << i;
+            if (uses[i] == 'W') continue;
+            int mode = uses[i] == 'T' ? rsp::Texture : rsp::DisplayMemory;
+            ASSERT_NE(rsp::LoadSpriteFromMemory(numbers[i], c.bytes, c.size, mode), 0);
+        }
+        gp::ClosePack();
+    }
+
+    // The sprite numbers of data\level1.pak in reading order (-1 for its sounds).
+    static std::vector<int> Level1Numbers() {
+        std::vector<int> n = {0, 1, 100, 101, 102, 103, 104, 6, 7, 9, 8, 10, 11, 12};
+        for (int s = 13; s <= 19; ++s)
+            n.push_back(s);
+        for (int w = 0; w < 7; ++w)
+            n.push_back(-1);
+        for (int s : {20, 21, 22, 24, 23, 25, 26, 27, 28, 29, -1, -1, 105, 106, 53, 30, 31, -1})
+            n.push_back(s);
+        for (int s = 33; s <= 39; ++s)
+            n.push_back(s);
+        for (int s = 40; s <= 46; ++s)
+            n.push_back(s);
+        for (int s : {349, 350, 351, 47, 48, 49})
+            n.push_back(s);
+        for (int s = 60; s <= 78; ++s)
+            n.push_back(s);
+        for (int w = 0; w < 3; ++w)
+            n.push_back(-1);
+        return n;
+    }
+
+    // True when no pixel inside the sprite, `inset` pixels from its edges, is see-through.
+    static bool SolidInside(int n, int inset) {
+        const rsp::SpriteRecord* r = rsp::FindSprite(n);
+        if (!r || !r->surface) return false;
+        for (int y = inset; y < r->fullHeight - inset; ++y)
+            for (int x = inset; x < r->fullWidth - inset; ++x)
+                if ((r->surface->At(x, y) & 0xFFFFFFu) == 0) return false;
+        return true;
+    }
+
     std::map<std::string, std::vector<Loaded>> LoadAll() {
         std::map<std::string, std::vector<Loaded>> all;
         for (const PackUse& pack : ExpectedPacks())
@@ -247,6 +292,58 @@ TEST_F(GameFolder, PictureSizesFitTheGameLayout) {
         EXPECT_LE(b.width, 32) << "brick entry " << i;
         EXPECT_GE(b.height, 30) << "brick entry " << i;
         EXPECT_LE(b.height, 31) << "brick entry " << i;
+    }
+}
+
+// What play tests pixel by pixel must have solid pixels where the game expects them.
+TEST_F(GameFolder, PlayPicturesCollideWhereThePlayerExpects) {
+    SKIP_WITHOUT_ASSETS();
+    LoadInto("level1.pak", Level1Numbers(), ExpectedPacks()[5].uses);
+    // Ball, paddles and bricks have no see-through holes: the keyed drawing would show the
+    // background through them.
+    EXPECT_TRUE(SolidInside(0, 3));
+    for (int n : {100, 101, 102, 103, 104, 105, 106})
+        EXPECT_TRUE(SolidInside(n, 2)) << n;
+    for (int n : {1, 22, 24, 25}) {
+        const rsp::SpriteRecord* r = rsp::FindSprite(n);
+        ASSERT_NE(r, nullptr);
+        // The paddle's middle band, between its rounded ends.
+        for (int x = 6; x < r->fullWidth - 6; ++x)
+            EXPECT_NE(r->surface->At(x, r->fullHeight / 2) & 0xFFFFFFu, 0u) << n << " x " << x;
+    }
+    // Every capsule is caught by every paddle it lands on, whichever part it touches.
+    for (int capsule : {19, 21, 23, 26, 34, 42, 43, 46, 69, 70, 71, 72})
+        for (int paddle : {1, 22, 24, 25})
+            for (int dx : {-20, -4, 0, 8, 20}) {
+                EXPECT_EQ(rsp::SpritePixelsOverlap(capsule, 300 + dx, 574, paddle, 300, 580), 1)
+                    << "capsule " << capsule << " paddle " << paddle << " dx " << dx;
+            }
+    // The barrier stops a ball anywhere along its 799 visible pixels.
+    ASSERT_TRUE(rsp::SetSpriteClip(75, 1, 0, 799, 20));
+    for (int x = 0; x < 788; x += 5)
+        EXPECT_EQ(rsp::SpritePixelsOverlap(0, x, 452, 75, 0, 450), 1) << "ball at x " << x;
+    // The gun's shots hit a brick above either cannon; the rocket hits what it flies into.
+    EXPECT_EQ(rsp::SpritePixelsOverlap(27, 300, 330, 100, 300 - 5 - 2, 320), 1);
+    EXPECT_EQ(rsp::SpritePixelsOverlap(27, 300, 330, 100, 300 + 40 - 5, 320), 1);
+    EXPECT_EQ(rsp::SpritePixelsOverlap(44, 300, 320, 101, 295, 300), 1);
+}
+
+TEST_F(GameFolder, MenuButtonsAnswerThePointer) {
+    SKIP_WITHOUT_ASSETS();
+    std::vector<int> numbers;
+    for (int n = 0; n <= 18; ++n)
+        numbers.push_back(n);
+    numbers.push_back(900);
+    LoadInto("introduce.pak", numbers, ExpectedPacks()[2].uses);
+    // The pointer's tip is its top-left pixel: over the middle of a button it clicks, just
+    // outside the button it does not.
+    for (int button : {9, 10, 11, 14, 15, 16}) {
+        const rsp::SpriteRecord* b = rsp::FindSprite(button);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(rsp::SpritePixelsOverlap(button, 30, 190, 13, 30 + b->fullWidth / 2, 220), 1)
+            << button;
+        EXPECT_EQ(rsp::SpritePixelsOverlap(button, 30, 190, 13, 30 + b->fullWidth + 1, 220), 0)
+            << button;
     }
 }
 
