@@ -61,8 +61,8 @@ std::vector<std::uint8_t> NearLayer() {
         const int codes[] = {100, 101, 104, 105, 106};
         for (int i = 0; i < 14; ++i) {
             double x = 40 + i * 55 + rng.Range(-10, 10);
-            double y = i % 2 ? rng.Range(20, 80) : rng.Range(520, 575);
-            double size = rng.Range(8, 16);
+            double y = i % 2 ? rng.Range(25, 85) : rng.Range(515, 570);
+            double size = rng.Range(12, 24);
             cairo_save(cr);
             cairo_translate(cr, x, y);
             cairo_rotate(cr, rng.Range(0, M_PI));
