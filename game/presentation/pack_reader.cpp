@@ -10,6 +10,7 @@
 
 #include "game/presentation/pack.hpp"
 #include "runtime/support/path.hpp"
+#include "runtime/support/program.hpp"
 
 namespace game::presentation {
 
@@ -151,6 +152,7 @@ ScannedEntry PackScanner::Next() {
 
 bool OpenPack(std::string_view fileName) {
     gReader.Close();
+    runtime::support::AddShutdownRelease(runtime::support::ShutdownStage::ResourcePack, ClosePack);
     return gReader.Open(runtime::support::PlatformPath(fileName));
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "runtime/support/program.hpp"
+
 namespace runtime::images {
 namespace {
 
@@ -128,6 +130,8 @@ bool DecodeBmpIndexed(const std::uint8_t* bytes, std::size_t size, std::vector<s
 
 const Image* LoadImageFromMemory(int imageNumber, const std::uint8_t* bytes, std::size_t size) {
     if (imageNumber < 0 || imageNumber > kMaxImageNumber) return nullptr;
+    runtime::support::AddShutdownRelease(runtime::support::ShutdownStage::ImageObjects,
+                                         ReleaseImages);
     auto image = std::make_unique<Image>();
     // BMPs of any depth we read, or a registered format; icon files are neither and fail here.
     if (!DecodePicture(bytes, size, image->pixels, &image->bitsPerPixel)) return nullptr;

@@ -1,6 +1,7 @@
 #include "runtime/input/input.hpp"
 
 #include "runtime/input/screen_link.hpp"
+#include "runtime/support/program.hpp"
 
 namespace runtime::input {
 namespace {
@@ -62,6 +63,7 @@ int InitKeyboardInput() {
     keyboard = KeyboardState{};
     pending.held = {};
     keyboard.setupState = 1;
+    support::AddShutdownRelease(support::ShutdownStage::Keyboard, ReleaseKeyboardInput);
     return 1;
 }
 
@@ -122,6 +124,7 @@ int InitMouseInput() {
     mouseDevice = MouseDevice{};
     mouseDevice.setupState = 1;
     DropPendingMouse();
+    support::AddShutdownRelease(support::ShutdownStage::Mouse, ReleaseMouseInput);
     return 1;
 }
 

@@ -6,6 +6,7 @@
 
 #include "runtime/screen/screen.hpp"
 #include "runtime/sprites/sprites.hpp"
+#include "runtime/support/program.hpp"
 
 namespace runtime::quads {
 namespace {
@@ -79,7 +80,18 @@ int InitQuadSprites() {
     e.deviceStamp = 0;
     e.inScene = false;
     e.raster = QuadRasterState{};
+    runtime::support::AddShutdownRelease(runtime::support::ShutdownStage::QuadSprites,
+                                         ReleaseQuadSprites);
     return 1;
+}
+
+void ReleaseQuadSprites() {
+    QuadEngine& e = Engine();
+    EndQuadScene();
+    e.table.clear();
+    e.unnumbered.clear();
+    e.device = nullptr;
+    e.needDevice = true;
 }
 
 QuadSpriteRecord* MakeQuadSprite(int q, int s) {

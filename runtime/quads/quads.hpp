@@ -26,6 +26,9 @@ struct QuadSpriteRecord {
 // Creates the quad table (50 empty slots) and resets the scene state. Nonzero on success.
 int InitQuadSprites();
 
+// Empties the table at program end; quads never own their textures.
+void ReleaseQuadSprites();
+
 // Makes quad q show sprite s, which must be a texture sprite. Returns the record, or null
 // when the sprite is missing or not a texture (the slot is then left empty). q = -1 makes
 // a quad outside the table.

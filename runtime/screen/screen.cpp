@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "runtime/sprites/sprites.hpp"
+#include "runtime/support/program.hpp"
 
 namespace runtime::screen {
 
@@ -110,6 +111,8 @@ DisplayBackend* CurrentDisplayBackend() {
 int InitSpriteEngine() {
     runtime::sprites::ResetSpriteTable();
     TargetBackBuffer();
+    runtime::support::AddShutdownRelease(runtime::support::ShutdownStage::ScreenAndSprites,
+                                         [] { CloseScreenDisplay(); });
     if (!g_backend) return 0;
     return g_backend->Init() ? 1 : 0;
 }

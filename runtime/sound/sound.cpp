@@ -6,6 +6,7 @@
 #include "runtime/sound/device.hpp"
 #include "runtime/sound/wave.hpp"
 #include "runtime/support/path.hpp"
+#include "runtime/support/program.hpp"
 
 namespace runtime::sound {
 namespace {
@@ -75,6 +76,7 @@ int InitSoundOutput() {
     soundOpen = true;
     sounds.assign(50, {});
     soundDevice->SetSoundCount(int(sounds.size()));
+    support::AddShutdownRelease(support::ShutdownStage::SoundOutput, ReleaseSoundOutput);
     return 1;
 }
 
@@ -129,6 +131,7 @@ void ReleaseSoundOutput() {
 int InitMediaPlayer() {
     if (media.empty()) media.resize(10);
     if (!musicOpen && musicDevice != nullptr) musicOpen = musicDevice->Open();
+    support::AddShutdownRelease(support::ShutdownStage::MediaPlayer, ReleaseMediaPlayer);
     return 1;
 }
 
