@@ -33,24 +33,8 @@ DrawingOutput* g_destination = nullptr;
 // Bumped by every open so the quad renderer can tell that the back buffer was remade.
 std::uint32_t g_stampSequence = 0;
 
-// The pacing clock used when no backend is installed: the steady clock at 10 MHz, the
-// usual rate of a PC's performance counter.
-class SteadyClock final : public PacingClock {
-  public:
-    std::int64_t Frequency() override { return 10'000'000; }
-    std::int64_t Counter() override {
-        auto now = std::chrono::steady_clock::now().time_since_epoch();
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
-    }
-    void SleepTicks(std::int64_t ticks) override {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 100));
-    }
-};
-
-SteadyClock g_steadyClock;
-
 PacingClock& Clock() {
-    return g_backend ? g_backend->Clock() : g_steadyClock;
+    return g_backend ? g_backend->Clock() : SteadyPacingClock();
 }
 
 void TargetBackBuffer() {
@@ -331,6 +315,23 @@ int EndDrawing() {
     g_destination = nullptr;
     g_state.drawingOpen = false;
     return wasDrawing ? 1 : 0;
+}
+
+// The clock used by the SDL display, and by the screen when no display is installed.
+PacingClock& SteadyPacingClock() {
+    class SteadyClock final : public PacingClock {
+      public:
+        std::int64_t Frequency() override { return 10'000'000; }
+        std::int64_t Counter() override {
+            auto now = std::chrono::steady_clock::now().time_since_epoch();
+            return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
+        }
+        void SleepTicks(std::int64_t ticks) override {
+            std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 100));
+        }
+    };
+    static SteadyClock clock;
+    return clock;
 }
 
 }  // namespace runtime::screen

@@ -133,6 +133,10 @@ class PacingClock {
     virtual void SleepTicks(std::int64_t ticks) = 0;
 };
 
+// The real clock: the steady clock at 10 MHz, the usual rate of a PC's performance counter,
+// so the 32-bit stamps of the frame wait wrap as rarely as the game expects.
+PacingClock& SteadyPacingClock();
+
 // The frame wait: until more than framePeriod ticks have passed since lastFrameStamp.
 void PacingWait(ScreenState& state, PacingClock& clock);
 

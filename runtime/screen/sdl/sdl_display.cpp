@@ -1,8 +1,5 @@
 #include "runtime/screen/sdl/sdl_display.hpp"
 
-#include <chrono>
-#include <thread>
-
 #include "runtime/input/input.hpp"
 #include "runtime/input/sdl/sdl_input.hpp"
 #include "runtime/screen/screen.hpp"
@@ -10,20 +7,6 @@
 namespace runtime::screen::sdl {
 
 namespace {
-
-// The pacing clock: the steady clock at 10 MHz, the rate of a PC's performance counter,
-// so the 32-bit stamps of the frame wait wrap as rarely as the game expects.
-class SteadyClock final : public PacingClock {
-  public:
-    std::int64_t Frequency() override { return 10'000'000; }
-    std::int64_t Counter() override {
-        auto now = std::chrono::steady_clock::now().time_since_epoch();
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
-    }
-    void SleepTicks(std::int64_t ticks) override {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 100));
-    }
-};
 
 void (*g_windowEventHandler)(const SDL_Event&) = nullptr;
 
@@ -134,7 +117,7 @@ class SdlDisplay final : public DisplayBackend {
     }
 
     bool RetraceSynced() const override { return vsync_; }
-    PacingClock& Clock() override { return clock_; }
+    PacingClock& Clock() override { return SteadyPacingClock(); }
 
     SDL_Renderer* renderer() const { return renderer_; }
     SDL_Window* ownWindow() const { return ownWindow_; }
@@ -180,7 +163,6 @@ class SdlDisplay final : public DisplayBackend {
         SDL_RenderPresent(renderer_);
     }
 
-    SteadyClock clock_;
     bool videoUp_ = false;
     SDL_Window* ownWindow_ = nullptr;
     SDL_Window* window_ = nullptr;
