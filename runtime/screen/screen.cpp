@@ -106,13 +106,32 @@ int SetRefreshRateRequest(int hertz) {
     return 1;
 }
 
+namespace {
+
+// Both open operations first let go of the screen that is open now.
+void LeaveCurrentScreen() {
+    EndDrawing();
+    if (g_backend && g_state.mode != ScreenMode::None) g_backend->Close();
+    g_state.mode = ScreenMode::None;
+}
+
+// A screen that opened is always 32-bit with blue in the lowest byte, and drawable at once.
+int MarkScreenOpen(ScreenMode mode, void* window) {
+    g_state.mode = mode;
+    g_state.depth = 32;
+    g_state.pixelLayout = Layout32Blue;
+    g_state.screenWindow = window;
+    g_state.active = 1;
+    return 1;
+}
+
+}  // namespace
+
 int OpenFullScreen(int width, int height, int /*depth: always 32 here*/, const char* title) {
     // The open operations keep only the low 16 bits of the sizes.
     width = std::int16_t(width);
     height = std::int16_t(height);
-    EndDrawing();
-    if (g_backend && g_state.mode != ScreenMode::None) g_backend->Close();
-    g_state.mode = ScreenMode::None;
+    LeaveCurrentScreen();
     int measured = 0;
     if (!g_backend || width <= 0 || height <= 0 ||
         !g_backend->OpenFull(width, height, title ? title : "", g_state.refreshRequest, measured) ||
@@ -120,13 +139,8 @@ int OpenFullScreen(int width, int height, int /*depth: always 32 here*/, const c
         CloseScreenDisplay();
         return 0;
     }
-    g_state.mode = ScreenMode::FullScreen;
-    g_state.depth = 32;
     g_state.measuredRefresh = measured;
-    g_state.pixelLayout = Layout32Blue;
-    g_state.screenWindow = nullptr;
-    g_state.active = 1;
-    return 1;
+    return MarkScreenOpen(ScreenMode::FullScreen, nullptr);
 }
 
 int OpenScreenInWindow(void* window, int x, int y, int width, int height, int autoStretch,
@@ -134,9 +148,7 @@ int OpenScreenInWindow(void* window, int x, int y, int width, int height, int au
     if (!window) return 0;
     width = std::int16_t(width);
     height = std::int16_t(height);
-    EndDrawing();
-    if (g_backend && g_state.mode != ScreenMode::None) g_backend->Close();
-    g_state.mode = ScreenMode::None;
+    LeaveCurrentScreen();
     // A windowed screen is always paced: it brings its own 60 frames per second.
     if (g_state.frameRate == 0 && SetFrameRateLimit(60)) g_state.frameRateIsDefault = true;
     WindowPlacement placement;
@@ -151,13 +163,8 @@ int OpenScreenInWindow(void* window, int x, int y, int width, int height, int au
         CloseScreenDisplay();
         return 0;
     }
-    g_state.mode = ScreenMode::Window;
-    g_state.depth = 32;
-    g_state.pixelLayout = Layout32Blue;
-    g_state.screenWindow = window;
     g_state.windowPlacement = placement;
-    g_state.active = 1;
-    return 1;
+    return MarkScreenOpen(ScreenMode::Window, window);
 }
 
 int CloseScreenDisplay() {
