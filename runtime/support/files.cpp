@@ -95,6 +95,17 @@ int OpenFileReadWrite(int fileNumber, std::string_view fileName) {
     return Open(fileNumber, fileName, O_RDWR | O_CREAT);
 }
 
+int OpenFileForReading(int fileNumber, std::string_view fileName) {
+    // Non-blocking, so naming a pipe cannot freeze the game; only regular files open.
+    if (Open(fileNumber, fileName, O_RDONLY | O_NONBLOCK) == 0) return 0;
+    struct stat info {};
+    if (fstat(current->fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        CloseFileNumber(fileNumber);
+        return 0;
+    }
+    return 1;
+}
+
 int CreateFileForWriting(int fileNumber, std::string_view fileName) {
     return Open(fileNumber, fileName, O_WRONLY | O_CREAT | O_TRUNC);
 }

@@ -13,6 +13,10 @@ namespace runtime::support {
 // file. A file already open under the same number is closed first. Nonzero on success.
 int OpenFileReadWrite(int fileNumber, std::string_view fileName);
 
+// Opens an existing regular file for reading only; it becomes the current file. Nothing
+// is created. Nonzero on success.
+int OpenFileForReading(int fileNumber, std::string_view fileName);
+
 // Creates the file, or empties an existing one, for writing; it becomes the current file.
 // Nonzero on success.
 int CreateFileForWriting(int fileNumber, std::string_view fileName);

@@ -24,12 +24,17 @@ namespace runtime::support {
 namespace {
 
 std::vector<std::pair<ShutdownStage, void (*)()>> releases;
+bool waitsSkipped = false;
 
 }  // namespace
 
 void WaitMilliseconds(int milliseconds) {
-    if (milliseconds <= 0) return;
+    if (milliseconds <= 0 || waitsSkipped) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void SkipWaits(bool skip) {
+    waitsSkipped = skip;
 }
 
 int StartProgram(std::string_view fileName) {

@@ -7,6 +7,9 @@ namespace runtime::support {
 // Suspends the game's thread for that many milliseconds; 0 or less returns at once.
 void WaitMilliseconds(int milliseconds);
 
+// Headless runs (replays, benchmarks) skip the fixed waits between phases.
+void SkipWaits(bool skip);
+
 // Starts another program (the level editor) by its file name, relative to the current
 // directory, without waiting for it. A name with a folder part starts the program in that
 // folder; a bare name starts it in the current directory. Returns nonzero once the program

@@ -1,0 +1,25 @@
+#pragma once
+
+// Starting a game and setting up each level: the pictures and sounds all of play uses,
+// the game's start values, and a level's bricks and background.
+namespace game::flow {
+
+enum class SetUpResult { Ready, AllLevelsDone };
+
+// The start of a game from the title menu: frees the earlier phases' pictures, shows the
+// loading picture, and sets lives, score and the score text.
+void startGameFromMenu();
+
+// The part of a game start that both play modes run (a level file starts here): lives,
+// level 1, the play pictures and sounds, the quad sprites and the score digits, then the
+// first level's set-up.
+SetUpResult startGame();
+
+// Sets up the level of the current level number: AllLevelsDone once the fifteenth is
+// cleared. Otherwise the level state starts over and the bricks and background are read.
+SetUpResult setUpLevel();
+
+// Reads "data\level1.pak" into the play sprites and sounds (done by startGame).
+void loadPlayPictures();
+
+}  // namespace game::flow

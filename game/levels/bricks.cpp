@@ -1,0 +1,10 @@
+#include "game/levels/bricks.hpp"
+
+namespace game::levels {
+
+BrickList& Bricks() {
+    static BrickList list;
+    return list;
+}
+
+}  // namespace game::levels

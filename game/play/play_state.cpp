@@ -1,0 +1,68 @@
+#include "game/play/play_state.hpp"
+
+namespace game::play {
+namespace {
+
+PlayState state;
+
+}  // namespace
+
+PlayState& Play() {
+    return state;
+}
+
+void ResetLevelState() {
+    PlayState& s = state;
+    // Velocities start over every level; the cooldowns keep whatever they held.
+    s.ball.active = false;
+    s.ball.dx = 5;
+    s.ball.dy = 5;
+    s.extraA.active = false;
+    s.extraA.dx = 5;
+    s.extraA.dy = 5;
+    s.extraB.active = false;
+    s.extraB.dx = -5;
+    s.extraB.dy = 5;
+    s.multiBall = false;
+    s.ghost = Ghost{};
+    s.paddleX = 200;
+    s.paddleY = kPaddleY;
+    s.paddleSprite = 1;
+    s.reversedControls = false;
+
+    for (Effect& effect : s.effects)
+        effect = Effect{};
+    s.streakAwardShown = false;
+
+    for (Capsule& capsule : s.capsules)
+        capsule = Capsule{};
+    s.gunOn = false;
+    s.ammunition = 0;
+    s.gunCooldown = 0;
+    for (Shot& shot : s.shots)
+        shot = Shot{};
+    s.rocket.state = RocketState::None;
+    s.gauge = 0;
+    s.doubleScoreCounter = 0;
+    s.doubleScoreBannerX = 620;
+    for (bool& letter : s.letters)
+        letter = false;
+    s.letterLevel = false;
+    s.letterAwardState = 0;
+
+    // The barrier timer is left alone: it runs on from the last level.
+    s.barrierUp = false;
+    s.descentTimer = 0;
+    s.lampAlpha = 80;
+    s.lampUp = true;
+    s.dropOn = false;
+    s.dropCounter = 0;
+}
+
+void ResetGameState() {
+    state.streakShown = false;
+    state.streakCount = 0;
+    state.paddleSprite = 1;
+}
+
+}  // namespace game::play

@@ -1,0 +1,206 @@
+// tessaly-headless: plays the game's levels with no window and no sound device, from a
+// script or with the autopilot, and times frames. See the README for the options.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/headless/runner.hpp"
+
+namespace fs = std::filesystem;
+using tools::headless::PlayOptions;
+
+namespace {
+
+const char kUsage[] =
+    "usage: tessaly-headless play [--data DIR] [--level N | --file PATH.lvl] [--seed S]\n"
+    "                             [--frames F] [--input SCRIPT] [--autopilot]\n"
+    "                             [--trace FILE] [--shot FRAME:FILE.bmp]...\n"
+    "       tessaly-headless bench [--data DIR] [--frames F]\n";
+
+int Usage(const std::string& message) {
+    std::cerr << "tessaly-headless: " << message << '\n' << kUsage;
+    return 2;
+}
+
+template <typename T>
+bool Number(const std::string& text, T& value, T low, T high) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && value >= low && value <= high;
+}
+
+// Names given on the command line are taken from where the program was started, before
+// it moves into the game folder.
+std::string Absolute(const std::string& path) {
+    std::error_code ec;
+    const fs::path full = fs::absolute(path, ec);
+    return ec ? path : full.string();
+}
+
+bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot read: " + std::strerror(errno);
+        return false;
+    }
+    std::ostringstream all;
+    all << in.rdbuf();
+    text = all.str();
+    return true;
+}
+
+bool EnterGameFolder(const std::string& data, std::string& error) {
+    std::error_code ec;
+    if (!fs::is_directory(data, ec)) {
+        error = data + ": not a game folder (no such folder)";
+        return false;
+    }
+    if (!fs::is_regular_file(fs::path(data) / "data" / "level1.pak", ec)) {
+        error = data + ": not a game folder (data/level1.pak is missing)";
+        return false;
+    }
+    if (chdir(data.c_str()) != 0) {
+        error = data + ": cannot enter: " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+int RunBench(const std::vector<std::string>& args) {
+    std::string data = ".";
+    std::uint64_t frames = 3000;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (i + 1 >= args.size()) return Usage("missing value after " + a);
+        const std::string& v = args[++i];
+        if (a == "--data") {
+            data = v;
+        } else if (a == "--frames") {
+            if (!Number<std::uint64_t>(v, frames, 1, 10'000'000))
+                return Usage("--frames takes a number from 1 to 10000000");
+        } else {
+            return Usage("unknown option " + a);
+        }
+    }
+    std::string error;
+    if (!EnterGameFolder(data, error)) return Usage(error);
+    std::printf("CPU time per frame, %llu frames a scene (ms)\n", (unsigned long long)frames);
+    std::printf("%-18s %10s %10s %10s\n", "scene", "median", "p99", "max");
+    for (auto& scene : tools::headless::Bench(frames)) {
+        auto& t = scene.milliseconds;
+        std::sort(t.begin(), t.end());
+        const double median = t[t.size() / 2];
+        const double p99 = t[std::min(t.size() - 1, t.size() * 99 / 100)];
+        std::printf("%-18s %10.3f %10.3f %10.3f\n", scene.scene.c_str(), median, p99, t.back());
+    }
+    return 0;
+}
+
+int RunPlay(const std::vector<std::string>& args) {
+    PlayOptions options;
+    std::string data = ".";
+    std::string inputPath;
+    std::string tracePath;
+    bool levelGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--autopilot") {
+            options.autopilot = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) return Usage("missing value after " + a);
+        const std::string& v = args[++i];
+        if (a == "--data") {
+            data = v;
+        } else if (a == "--level") {
+            if (!Number(v, options.level, 1, 15)) return Usage("--level takes a level from 1 to 15");
+            levelGiven = true;
+        } else if (a == "--file") {
+            options.levelFile = Absolute(v);
+        } else if (a == "--seed") {
+            if (!Number<std::uint32_t>(v, options.seed, 0, 0xFFFFFFFFu))
+                return Usage("--seed takes a number from 0 to 4294967295");
+        } else if (a == "--frames") {
+            if (!Number<std::uint64_t>(v, options.frames, 0, 100'000'000))
+                return Usage("--frames takes a number from 0 to 100000000");
+        } else if (a == "--input") {
+            inputPath = v;
+        } else if (a == "--trace") {
+            tracePath = Absolute(v);
+        } else if (a == "--shot") {
+            const std::size_t colon = v.find(':');
+            std::uint64_t frame = 0;
+            if (colon == std::string::npos || colon + 1 == v.size() ||
+                !Number<std::uint64_t>(v.substr(0, colon), frame, 1, 100'000'000))
+                return Usage("--shot takes FRAME:FILE.bmp with FRAME 1 or more");
+            options.shots.push_back({frame, Absolute(v.substr(colon + 1))});
+        } else {
+            return Usage("unknown option " + a);
+        }
+    }
+    if (levelGiven && !options.levelFile.empty())
+        return Usage("--level and --file cannot be used together");
+    std::string error;
+    if (!inputPath.empty()) {
+        std::string text;
+        if (!ReadWhole(inputPath, text, error)) return Usage(error);
+        if (!tools::headless::ParseInput(text, options.input, error))
+            return Usage(inputPath + ": " + error);
+    }
+    if (!options.levelFile.empty()) {
+        std::error_code ec;
+        if (!fs::is_regular_file(options.levelFile, ec))
+            return Usage(options.levelFile + ": no such level file");
+        std::ifstream probe(options.levelFile, std::ios::binary);
+        if (!probe) return Usage(options.levelFile + ": cannot read: " + std::strerror(errno));
+    }
+    std::ofstream trace;
+    if (!tracePath.empty()) {
+        trace.open(tracePath, std::ios::binary | std::ios::trunc);
+        if (!trace) return Usage(tracePath + ": cannot write: " + std::strerror(errno));
+        options.trace = &trace;
+    }
+    if (!EnterGameFolder(data, error)) return Usage(error);
+
+    const auto result = tools::headless::Play(options);
+    if (options.trace) {
+        trace.flush();
+        if (!trace) {
+            std::cerr << "tessaly-headless: " << tracePath << ": write failed\n";
+            return 1;
+        }
+    }
+    std::printf("outcome=%s frames=%llu score=%d level=%d\n", result.outcome.c_str(),
+                (unsigned long long)result.frames, result.score, result.level);
+    if (!result.shotsWritten) {
+        std::cerr << "tessaly-headless: a --shot picture could not be written\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return Usage("no command given");
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "play") return RunPlay(args);
+    if (command == "bench") return RunBench(args);
+    if (command == "--help" || command == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    return Usage("unknown command " + command);
+}

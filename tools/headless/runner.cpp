@@ -1,0 +1,315 @@
+#include "tools/headless/runner.hpp"
+
+#include <time.h>
+
+#include <algorithm>
+#include <charconv>
+#include <ostream>
+#include <sstream>
+
+#include "game/flow/session.hpp"
+#include "game/levels/bricks.hpp"
+#include "game/play/level_loop.hpp"
+#include "game/play/play_state.hpp"
+#include "game/state/game_state.hpp"
+#include "runtime/input/input.hpp"
+#include "runtime/quads/quads.hpp"
+#include "runtime/screen/headless/headless_display.hpp"
+#include "runtime/screen/screen.hpp"
+#include "runtime/sound/headless/headless_sound.hpp"
+#include "runtime/sound/sound.hpp"
+#include "runtime/sprites/sprites.hpp"
+#include "runtime/support/program.hpp"
+#include "runtime/support/random.hpp"
+
+namespace tools::headless {
+
+using game::play::LevelOutcome;
+using game::play::Play;
+using game::state::Game;
+
+namespace {
+
+// The sprite the --shot pictures are captured into, clear of the game's own numbers.
+constexpr int kShotSprite = 990;
+
+bool ParseInt(std::string_view word, long long& value) {
+    const char* end = word.data() + word.size();
+    auto [ptr, ec] = std::from_chars(word.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+const char* OutcomeName(LevelOutcome outcome) {
+    switch (outcome) {
+    case LevelOutcome::Cleared: return "Cleared";
+    case LevelOutcome::Lost: return "Lost";
+    case LevelOutcome::Paused: return "Paused";
+    case LevelOutcome::None: break;
+    }
+    return "None";
+}
+
+// Feeds the input for the coming frame: moves the paddle under the ball that will come
+// down first, sending a ball on the right half back to the left off the paddle's left
+// end, and holds the button (serve, gun and rocket).
+void Autopilot() {
+    const game::play::PlayState& s = Play();
+    const game::play::Ball* ball = &s.ball;
+    if (s.ball.active && s.ball.dy < 0) {
+        for (const game::play::Ball* extra : {&s.extraA, &s.extraB})
+            if (s.multiBall && extra->active && extra->dy > 0 &&
+                (ball->dy < 0 || extra->y > ball->y))
+                ball = extra;
+    }
+    int width = 52;
+    if (const auto* paddle = runtime::sprites::FindSprite(s.paddleSprite))
+        width = paddle->shownWidth;
+    const int nextX = ball->x + ball->dx;
+    int want = nextX < 400 ? nextX + 6 - width / 2 : nextX - 4;
+    want = std::clamp(want, 1, 725);
+    int move = want - s.paddleX;
+    if (s.reversedControls) move = -move;
+    runtime::input::PostMouseMotion(move, 0);
+    runtime::input::PostMouseButton(1, true);
+}
+
+void Apply(const InputEvent& event) {
+    switch (event.kind) {
+    case InputEvent::Kind::Mouse: runtime::input::PostMouseMotion(event.a, event.b); break;
+    case InputEvent::Kind::Button: runtime::input::PostMouseButton(event.a, event.b != 0); break;
+    case InputEvent::Kind::Key: runtime::input::PostKey(event.a, event.b != 0); break;
+    }
+}
+
+bool SaveShot(const std::string& file) {
+    if (runtime::sprites::CaptureSprite(kShotSprite, 0, 0, 800, 600) == 0) return false;
+    const int saved = runtime::sprites::SaveSpriteBitmap(kShotSprite, file.c_str());
+    runtime::sprites::DiscardSprite(kShotSprite);
+    return saved == 1;
+}
+
+// Starts a game the way the full game or a level file does from the opened screen.
+void StartGame(const PlayOptions& options) {
+    runtime::support::SeedRandom(options.seed);
+    game::state::GameState& game = Game();
+    game.score = 0;
+    game.scoreText = "0000000";
+    if (options.levelFile.empty()) {
+        game.playMode = game::state::PlayMode::FullGame;
+        game.levelFilePath.clear();
+    } else {
+        game.playMode = game::state::PlayMode::SingleLevel;
+        game.levelFilePath = options.levelFile;
+    }
+    game::flow::startGame();
+    if (options.levelFile.empty() && options.level != 1) {
+        game.levelNumber = options.level;
+        game::flow::setUpLevel();
+    }
+    game::play::levelStart();
+}
+
+double CpuMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+}  // namespace
+
+bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string& error) {
+    std::vector<InputEvent> events;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        const std::size_t cut = text.find('\n');
+        std::string_view line = text.substr(0, cut);
+        text = cut == std::string_view::npos ? std::string_view() : text.substr(cut + 1);
+        ++lineNumber;
+        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
+            line = line.substr(0, hash);
+        const auto words = Words(line);
+        if (words.empty()) continue;
+        auto bad = [&](const char* why) {
+            error = "line " + std::to_string(lineNumber) + ": " + why;
+            return false;
+        };
+        long long frame = 0, a = 0, b = 0;
+        if (!ParseInt(words[0], frame) || frame < 1) return bad("the frame must be 1 or more");
+        InputEvent event;
+        event.frame = std::uint64_t(frame);
+        if (words.size() == 4 && words[1] == "mouse") {
+            if (!ParseInt(words[2], a) || !ParseInt(words[3], b) || a < -100000 || a > 100000 ||
+                b < -100000 || b > 100000)
+                return bad("mouse movement must be two numbers from -100000 to 100000");
+            event.kind = InputEvent::Kind::Mouse;
+        } else if (words.size() == 4 && (words[1] == "button" || words[1] == "key")) {
+            const bool key = words[1] == "key";
+            if (!ParseInt(words[2], a) || a < (key ? 0 : 1) || a > (key ? 255 : 3))
+                return bad(key ? "a key number is 0 to 255" : "a button is 1, 2 or 3");
+            if (words[3] == "down")
+                b = 1;
+            else if (words[3] != "up")
+                return bad("expected down or up");
+            event.kind = key ? InputEvent::Kind::Key : InputEvent::Kind::Button;
+        } else {
+            return bad("expected FRAME mouse DX DY, FRAME button B down|up or FRAME key K down|up");
+        }
+        event.a = int(a);
+        event.b = int(b);
+        events.push_back(event);
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const InputEvent& x, const InputEvent& y) { return x.frame < y.frame; });
+    out = std::move(events);
+    return true;
+}
+
+void StartHeadlessRuntime() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    runtime::screen::headless::UseHeadlessDisplay(false);
+    runtime::sound::headless::UseHeadlessSound(true);
+    runtime::support::SkipWaits(true);
+    runtime::input::SetEventPump(nullptr);
+    runtime::screen::InitSpriteEngine();
+    runtime::quads::InitQuadSprites();
+    runtime::input::InitKeyboardInput();
+    runtime::sound::InitMediaPlayer();
+    runtime::input::InitMouseInput();
+    runtime::sound::InitSoundOutput();
+    runtime::screen::OpenFullScreen(800, 600, 32, "");
+}
+
+std::string TraceLine(std::uint64_t frame) {
+    const auto& game = Game();
+    const auto& s = Play();
+    int capsules = 0;
+    for (int i = 1; i <= game::play::kCapsuleSlots; ++i)
+        capsules += s.capsules[i].active ? 1 : 0;
+    std::ostringstream line;
+    line << "f=" << frame << " score=" << game.score << " lives=" << game.lives
+         << " bricks=" << game.bricksLeft << " level=" << game.levelNumber << " ball=" << s.ball.x
+         << ',' << s.ball.y << ',' << s.ball.dx << ',' << s.ball.dy << ','
+         << (s.ball.active ? 1 : 0) << " paddle=" << s.paddleX << " capsules=" << capsules;
+    return line.str();
+}
+
+std::uint64_t BackBufferChecksum() {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (const std::uint32_t pixel : runtime::screen::BackBuffer().pixels) {
+        hash ^= pixel & 0xFFFFFFu;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+PlayResult Play(const PlayOptions& options) {
+    StartHeadlessRuntime();
+    runtime::input::PostAllKeysUp();
+    for (int button = 1; button <= 3; ++button)
+        runtime::input::PostMouseButton(button, false);
+    runtime::input::ReadKeyboard();
+    runtime::input::ReadMouse();
+    StartGame(options);
+
+    PlayResult result;
+    std::size_t next = 0;
+    LevelOutcome outcome = LevelOutcome::None;
+    std::uint64_t frame = 0;
+    while (frame < options.frames) {
+        ++frame;
+        while (next < options.input.size() && options.input[next].frame <= frame)
+            Apply(options.input[next++]);
+        if (options.autopilot) Autopilot();
+        outcome = game::play::playFrame();
+        if (options.trace) *options.trace << TraceLine(frame) << '\n';
+        for (const auto& shot : options.shots)
+            if (shot.frame == frame && !SaveShot(shot.file)) result.shotsWritten = false;
+        if (options.afterFrame) options.afterFrame(frame);
+        if (outcome == LevelOutcome::Cleared) {
+            // A level file is one level; the full game goes on until level 15 is done.
+            if (Game().playMode == game::state::PlayMode::SingleLevel ||
+                game::flow::setUpLevel() == game::flow::SetUpResult::AllLevelsDone)
+                break;
+            game::play::levelStart();
+            outcome = LevelOutcome::None;
+            continue;
+        }
+        if (outcome != LevelOutcome::None) break;
+    }
+    result.outcome = OutcomeName(outcome);
+    result.frames = frame;
+    result.score = Game().score;
+    result.level = Game().levelNumber;
+    return result;
+}
+
+std::vector<SceneTimes> Bench(std::uint64_t framesPerScene) {
+    struct Scene {
+        const char* name;
+        int level;
+        bool busy;
+    };
+    const Scene scenes[] = {{"level1", 1, false},
+                            {"level7-barrier", 7, false},
+                            {"level12-descent", 12, false},
+                            {"busy", 1, true}};
+    std::vector<SceneTimes> all;
+    for (const Scene& scene : scenes) {
+        PlayOptions options;
+        options.level = scene.level;
+        options.frames = 0;
+        Play(options);  // sets the game up without running a frame
+        SceneTimes times{scene.name, {}};
+        auto& s = game::play::Play();
+        for (std::uint64_t f = 0; f < framesPerScene; ++f) {
+            if (scene.busy) {
+                // Everything at once: three balls, the gun, double score with the sparks.
+                s.introCounter = 300;
+                if (!s.multiBall && s.ball.active) {
+                    s.multiBall = true;
+                    s.extraA = s.ball;
+                    s.extraA.dy = -5;
+                    s.extraB = s.ball;
+                    s.extraB.dx = -s.ball.dx;
+                    s.extraB.dy = -5;
+                    s.extraA.active = s.extraB.active = true;
+                }
+                if (s.ammunition < 2) {
+                    s.gunOn = true;
+                    s.ammunition = 15;
+                    s.paddleSprite = 25;
+                }
+                if (s.gauge < 184) s.gauge = 184;
+            }
+            Autopilot();
+            const double start = CpuMilliseconds();
+            const LevelOutcome outcome = game::play::playFrame();
+            times.milliseconds.push_back(CpuMilliseconds() - start);
+            if (outcome != LevelOutcome::None) {
+                // Play the scene's level again from its start.
+                Game().lives = 3;
+                Game().levelNumber = scene.level;
+                game::flow::setUpLevel();
+                game::play::levelStart();
+            }
+        }
+        all.push_back(std::move(times));
+    }
+    return all;
+}
+
+}  // namespace tools::headless

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Runs the real game code on the headless backend: no window, no sound device, input from
+// a script or the autopilot. The regression net of the tests, the frame benchmark and a
+// modder's way to try a level file.
+namespace tools::headless {
+
+// One scripted input event, applied before the reads of its frame (frames count from 1).
+struct InputEvent {
+    enum class Kind { Mouse, Button, Key };
+    std::uint64_t frame = 0;
+    Kind kind = Kind::Mouse;
+    int a = 0;  // x movement, button number or key number
+    int b = 0;  // y movement, or 1 for down and 0 for up
+};
+
+// Reads "FRAME mouse DX DY", "FRAME button B down|up", "FRAME key K down|up" lines; '#'
+// starts a comment. False with a message naming the line on the first bad one.
+bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string& error);
+
+// Starts the headless runtime (display, sound, input) once, skipping fixed waits.
+void StartHeadlessRuntime();
+
+struct PlayOptions {
+    int level = 1;          // built-in level to start at
+    std::string levelFile;  // a level file instead (plays it as a single level)
+    std::uint32_t seed = 1;
+    std::uint64_t frames = 100000;
+    std::vector<InputEvent> input;
+    bool autopilot = false;
+    std::ostream* trace = nullptr;  // one line per frame
+    struct Shot {
+        std::uint64_t frame;
+        std::string file;
+    };
+    std::vector<Shot> shots;  // back buffer saved as BMP after that frame
+    // Called after every frame, for tests that check the state as it goes.
+    void (*afterFrame)(std::uint64_t frame) = nullptr;
+};
+
+struct PlayResult {
+    std::string outcome = "None";  // Cleared, Lost, Paused or None
+    std::uint64_t frames = 0;
+    std::int32_t score = 0;
+    std::int32_t level = 0;
+    bool shotsWritten = true;
+};
+
+// Must run in the game folder (data\ and sfx\ relative to the current directory). Plays
+// from the level's set-up; a cleared built-in level goes straight to the next one, as the
+// full game does apart from the level-complete sequence. Stops after options.frames, on
+// Lost, on Paused, when a level file is cleared or once level 15 is cleared.
+PlayResult Play(const PlayOptions& options);
+
+// The per-frame trace line and a checksum of the back buffer, for replays.
+std::string TraceLine(std::uint64_t frame);
+std::uint64_t BackBufferChecksum();
+
+// Frame times of the benchmark scenes, in milliseconds of CPU time.
+struct SceneTimes {
+    std::string scene;
+    std::vector<double> milliseconds;
+};
+std::vector<SceneTimes> Bench(std::uint64_t framesPerScene);
+
+}  // namespace tools::headless
