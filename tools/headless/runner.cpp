@@ -12,6 +12,7 @@
 #include "game/play/level_loop.hpp"
 #include "game/play/play_state.hpp"
 #include "game/state/game_state.hpp"
+#include "runtime/images/decoders.hpp"
 #include "runtime/input/input.hpp"
 #include "runtime/quads/quads.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
@@ -190,6 +191,7 @@ void StartHeadlessRuntime() {
     runtime::sound::InitMediaPlayer();
     runtime::input::InitMouseInput();
     runtime::sound::InitSoundOutput();
+    runtime::images::RegisterJpegDecoder();
     runtime::screen::OpenFullScreen(800, 600, 32, "");
 }
 
