@@ -63,8 +63,8 @@ const char* OutcomeName(LevelOutcome outcome) {
 }
 
 // Feeds the input for the coming frame: moves the paddle under the ball that will come
-// down first, sending a ball on the right half back to the left off the paddle's left
-// end, and holds the button (serve, gun and rocket).
+// down first, catching a ball on the right half with the paddle's left end so it turns
+// back, and holds the button (serve, gun and rocket).
 void Autopilot() {
     const game::play::PlayState& s = Play();
     const game::play::Ball* ball = &s.ball;
@@ -78,7 +78,15 @@ void Autopilot() {
     if (const auto* paddle = runtime::sprites::FindSprite(s.paddleSprite))
         width = paddle->shownWidth;
     const int nextX = ball->x + ball->dx;
-    int want = nextX < 400 ? nextX + 6 - width / 2 : nextX - 4;
+    // A ball caught in a side wall's band turns every frame and creeps along the wall; it
+    // only gets out when it leaves the paddle fast, so aim to send it into the wall.
+    int want;
+    if (nextX < 23 || (nextX >= 400 && nextX <= 760))
+        want = nextX - 4;  // on the left end: turned back left
+    else if (nextX > 760)
+        want = nextX - 30;  // right of the left end: keeps going right
+    else
+        want = nextX + 6 - width / 2;
     want = std::clamp(want, 1, 725);
     int move = want - s.paddleX;
     if (s.reversedControls) move = -move;

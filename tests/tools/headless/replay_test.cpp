@@ -1,0 +1,125 @@
+// Seeded replays through the real level code: the state and the pictures of chosen frames
+// must come out exactly as recorded. A change that alters play shows up here first; when a
+// change is meant to alter it, run the test, check the new values by eye and record them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "tests/tools/headless/game_folder.hpp"
+#include "tools/headless/runner.hpp"
+
+namespace {
+
+using tools::headless::PlayOptions;
+
+// What a replay records at its chosen frames: the trace line and the back buffer.
+struct Checkpoint {
+    std::uint64_t frame;
+    const char* trace;
+    std::uint64_t pixels;  // checksum of the back buffer after that frame; 0: not checked
+};
+
+std::map<std::uint64_t, std::pair<std::string, std::uint64_t>> seen;
+std::vector<std::uint64_t> wanted;
+
+void Record(std::uint64_t frame) {
+    for (const std::uint64_t f : wanted)
+        if (f == frame)
+            seen[frame] = {tools::headless::TraceLine(frame),
+                           tools::headless::BackBufferChecksum()};
+}
+
+tools::headless::PlayResult Replay(PlayOptions options,
+                                   const std::vector<Checkpoint>& checkpoints) {
+    seen.clear();
+    wanted.clear();
+    for (const auto& c : checkpoints)
+        wanted.push_back(c.frame);
+    options.afterFrame = Record;
+    const auto result = tools::headless::Play(options);
+    for (const auto& c : checkpoints) {
+        SCOPED_TRACE("frame " + std::to_string(c.frame));
+        EXPECT_TRUE(seen.count(c.frame)) << "the replay ended at frame " << result.frames;
+        EXPECT_EQ(seen[c.frame].first, c.trace);
+        if (c.pixels != 0) {
+            EXPECT_EQ(seen[c.frame].second, c.pixels) << std::hex << seen[c.frame].second;
+        }
+    }
+    return result;
+}
+
+std::vector<tools::headless::InputEvent> Script(const char* text) {
+    std::vector<tools::headless::InputEvent> events;
+    std::string error;
+    EXPECT_TRUE(tools::headless::ParseInput(text, events, error)) << error;
+    return events;
+}
+
+TEST(Replay, ScriptedPlayerServesMissesAndLosesALife) {
+    ENTER_PLAY_FOLDER_OR_SKIP();
+    PlayOptions options;
+    options.seed = 7;
+    options.frames = 900;
+    options.input = Script(
+        "# move right during the intro, serve as early as possible, then stand still\n"
+        "10 mouse 120 3\n"
+        "200 button 1 down\n"
+        "300 mouse -40 0\n"
+        "305 button 1 up\n"
+        "420 mouse 35 0\n");
+    const auto result = Replay(options, {
+        {300, "", 0},
+        {301, "", 0},
+        {302, "", 0},
+        {450, "", 0},
+        {900, "", 0},
+    });
+    EXPECT_EQ(result.outcome, "None");
+}
+
+TEST(Replay, AutopilotOnTheBarrierAndDescentLevels) {
+    ENTER_PLAY_FOLDER_OR_SKIP();
+    PlayOptions barrier;
+    barrier.level = 7;
+    barrier.seed = 3;
+    barrier.frames = 2000;
+    barrier.autopilot = true;
+    Replay(barrier, {{1000, "", 0}, {2000, "", 0}});
+
+    PlayOptions descent;
+    descent.level = 12;
+    descent.seed = 5;
+    descent.frames = 2000;
+    descent.autopilot = true;
+    Replay(descent, {{1000, "", 0}, {2000, "", 0}});
+}
+
+TEST(Replay, LevelFileWithBothHazards) {
+    ENTER_PLAY_FOLDER_OR_SKIP();
+    PlayOptions options;
+    options.levelFile = (std::filesystem::current_path() / "levels" / "05_event_horizon.lvl").string();
+    options.seed = 11;
+    options.frames = 1500;
+    options.autopilot = true;
+    Replay(options, {{400, "", 0}, {1500, "", 0}});
+}
+
+TEST(Replay, EscapePausesAndSSavesTheScreen) {
+    ENTER_PLAY_FOLDER_OR_SKIP();
+    std::filesystem::remove("screen.bmp");
+    PlayOptions options;
+    options.seed = 2;
+    options.input = Script("40 key 31 down\n41 key 31 up\n350 key 1 down\n");
+    const auto result = tools::headless::Play(options);
+    EXPECT_EQ(result.outcome, "Paused");
+    EXPECT_EQ(result.frames, 350u);
+    // The screenshot is the 800 x 600 screen as a 24-bit BMP.
+    std::error_code ec;
+    EXPECT_EQ(std::filesystem::file_size("screen.bmp", ec), 54u + 800u * 600u * 3u);
+    std::filesystem::remove("screen.bmp");
+}
+
+}  // namespace
