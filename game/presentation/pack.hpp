@@ -17,6 +17,10 @@ inline constexpr std::uint8_t kBlockMagic[2] = {0x4A, 0x43};  // "JC"
 inline constexpr std::size_t kBlockHeaderSize = 10;
 inline constexpr std::size_t kEntryHeaderSize = 8;
 
+// The largest entry, unpacked or stored, that the reader takes. The game's biggest picture
+// is under 2 MiB; without a limit a 30-byte entry could ask for 4 GiB and a long decode.
+inline constexpr std::uint32_t kMaxEntrySize = 64u << 20;
+
 // Why a block was refused. The game only sees 0 bytes; the pack tool prints the reason.
 enum class BlockResult {
     Ok,
@@ -67,6 +71,7 @@ enum class PackStep {
     HeaderCutShort,  // 1 to 7 bytes of an entry header before the end of the file
     DataCutShort,    // fewer data bytes than the stored size
     CorruptBlock,    // a compressed block that does not decode; the next entry follows
+    TooLarge,        // an entry beyond kMaxEntrySize, stepped over; the next entry follows
     OutOfMemory,
     ReadError,
 };
@@ -89,7 +94,8 @@ class PackScanner {
     PackScanner(const PackScanner&) = delete;
     PackScanner& operator=(const PackScanner&) = delete;
 
-    // Opens a file by its platform path (closing any open one); false if it cannot be read.
+    // Opens a file by its platform path (closing any open one); false if it cannot be read,
+    // with errno telling why (EISDIR for a folder).
     bool Open(const std::string& path);
     ScannedEntry Next();
     void Close();
@@ -97,6 +103,7 @@ class PackScanner {
 
   private:
     bool ReadFully(std::uint8_t* into, std::size_t size, std::size_t* got);
+    void SkipData(std::uint32_t stored);
 
     int fd_ = -1;
     bool finished_ = false;  // a cut-short or unreadable file gives nothing more

@@ -40,7 +40,9 @@ bool PackScanner::Open(const std::string& path) {
     if (fd < 0) return false;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int err = S_ISDIR(info.st_mode) ? EISDIR : errno;
         ::close(fd);
+        errno = err;  // the pack tool says why
         return false;
     }
     knownSize_ = S_ISREG(info.st_mode);
@@ -78,6 +80,12 @@ bool PackScanner::ReadFully(std::uint8_t* into, std::size_t size, std::size_t* g
     return true;
 }
 
+void PackScanner::SkipData(std::uint32_t stored) {
+    // Step over the data so the next entry is read from its own header, not from here.
+    if (::lseek(fd_, off_t(stored), SEEK_CUR) < 0) finished_ = true;
+    position_ += stored;
+}
+
 ScannedEntry PackScanner::Next() {
     ScannedEntry entry;
     content_.reset();  // the previous content is given up by every read
@@ -111,14 +119,18 @@ ScannedEntry PackScanner::Next() {
         return entry;
     }
 
+    if (entry.unpacked > kMaxEntrySize || entry.stored > kMaxEntrySize) {
+        SkipData(entry.stored);
+        entry.step = PackStep::TooLarge;
+        return entry;
+    }
+
     const bool raw = entry.stored == entry.unpacked;  // equal sizes are the only raw mark
     std::unique_ptr<std::uint8_t[]> content = Allocate(entry.unpacked);
     std::unique_ptr<std::uint8_t[]> stored;
     if (content && !raw) stored = Allocate(entry.stored);
     if (!content || (!raw && !stored)) {
-        // Step over the data so the next entry is read from its own header, not from here.
-        if (::lseek(fd_, off_t(entry.stored), SEEK_CUR) < 0) finished_ = true;
-        position_ += entry.stored;
+        SkipData(entry.stored);
         entry.step = PackStep::OutOfMemory;
         return entry;
     }

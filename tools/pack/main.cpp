@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -61,6 +60,13 @@ std::string Problem(const ScannedEntry& entry) {
                    std::to_string(entry.stored) + " bytes)";
         case PackStep::CorruptBlock:
             return std::string("corrupt block: ") + DescribeBlockResult(entry.block);
+        case PackStep::TooLarge:
+            return "too large: " +
+                   (entry.unpacked > game::presentation::kMaxEntrySize
+                        ? std::to_string(entry.unpacked) + " bytes unpacked"
+                        : std::to_string(entry.stored) + " bytes stored") +
+                   ", over the " + std::to_string(game::presentation::kMaxEntrySize >> 20) +
+                   " MiB limit";
         case PackStep::OutOfMemory:
             return "not enough memory for " + std::to_string(entry.unpacked) + " bytes";
         case PackStep::ReadError:
@@ -70,25 +76,33 @@ std::string Problem(const ScannedEntry& entry) {
     }
 }
 
-// Walks a pack, handing every good entry to visit. A damaged block is reported and skipped
-// (the entries after it are intact); a cut-short file ends the walk. Returns the exit code.
-template <typename Visit>
-int Walk(const std::string& packPath, Visit visit) {
-    PackScanner scanner;
-    if (!scanner.Open(packPath)) {
+// Opens a pack for a walk, saying why it cannot be read.
+bool OpenPackFile(PackScanner* scanner, const std::string& packPath) {
+    if (scanner->Open(packPath)) return true;
+    const int err = errno;
+    if (err == EISDIR) {
+        std::fprintf(stderr, "tessaly-pack: %s: is a folder\n", packPath.c_str());
+    } else {
         std::fprintf(stderr, "tessaly-pack: %s: cannot open: %s\n", packPath.c_str(),
-                     std::strerror(errno));
-        return 1;
+                     std::strerror(err));
     }
+    return false;
+}
+
+// Walks an open pack, handing every good entry to visit. A damaged or oversized entry is
+// reported and skipped (the entries after it are intact); a cut-short file ends the walk.
+// Returns the exit code.
+template <typename Visit>
+int Walk(PackScanner* scanner, const std::string& packPath, Visit visit) {
     int status = 0;
     for (std::size_t index = 0;; ++index) {
-        ScannedEntry entry = scanner.Next();
+        ScannedEntry entry = scanner->Next();
         if (entry.step == PackStep::End) break;
         if (entry.step != PackStep::Entry) {
             std::fprintf(stderr, "tessaly-pack: %s: entry %zu: %s\n", packPath.c_str(), index,
                          Problem(entry).c_str());
             status = 1;
-            if (entry.step == PackStep::CorruptBlock) continue;
+            if (entry.step == PackStep::CorruptBlock || entry.step == PackStep::TooLarge) continue;
             break;
         }
         if (!visit(index, entry)) {
@@ -100,7 +114,9 @@ int Walk(const std::string& packPath, Visit visit) {
 }
 
 int List(const std::string& packPath) {
-    return Walk(packPath, [](std::size_t index, const ScannedEntry& entry) {
+    PackScanner scanner;
+    if (!OpenPackFile(&scanner, packPath)) return 1;
+    return Walk(&scanner, packPath, [](std::size_t index, const ScannedEntry& entry) {
         Kind kind = KindOf(entry.content.bytes, entry.content.size);
         std::printf("%zu %u %u %s\n", index, entry.unpacked, entry.stored, kind.name);
         return true;
@@ -108,6 +124,9 @@ int List(const std::string& packPath) {
 }
 
 int Extract(const std::string& packPath, const std::string& dir) {
+    // The folder is made only for a pack that opens.
+    PackScanner scanner;
+    if (!OpenPackFile(&scanner, packPath)) return 1;
     std::error_code failed;
     std::filesystem::create_directories(dir, failed);
     if (failed || !std::filesystem::is_directory(dir)) {
@@ -115,7 +134,7 @@ int Extract(const std::string& packPath, const std::string& dir) {
                      failed ? failed.message().c_str() : "not a folder");
         return 1;
     }
-    return Walk(packPath, [&](std::size_t index, const ScannedEntry& entry) {
+    return Walk(&scanner, packPath, [&](std::size_t index, const ScannedEntry& entry) {
         char name[32];
         std::snprintf(name, sizeof name, "%03zu%s", index,
                       KindOf(entry.content.bytes, entry.content.size).extension);
@@ -133,20 +152,40 @@ int Extract(const std::string& packPath, const std::string& dir) {
     });
 }
 
+// Reads one input file whole. Reading stops just past the entry limit, so an endless device
+// cannot fill the memory.
+bool ReadInput(const std::string& file, std::vector<std::uint8_t>* content) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) {
+        std::fprintf(stderr, "tessaly-pack: %s: is a folder\n", file.c_str());
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "tessaly-pack: %s: cannot read: %s\n", file.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        content->insert(content->end(), chunk, chunk + in.gcount());
+        if (content->size() > game::presentation::kMaxEntrySize) {
+            std::fprintf(stderr, "tessaly-pack: %s: too large for a pack entry (over %u MiB)\n",
+                         file.c_str(), game::presentation::kMaxEntrySize >> 20);
+            return false;
+        }
+    }
+    if (in.bad()) {
+        std::fprintf(stderr, "tessaly-pack: %s: read error\n", file.c_str());
+        return false;
+    }
+    return true;
+}
+
 int Create(const std::string& outPath, const std::vector<std::string>& files, bool raw) {
-    std::vector<std::vector<std::uint8_t>> contents;
-    for (const std::string& file : files) {
-        std::ifstream in(file, std::ios::binary);
-        std::error_code ec;
-        if (!in || std::filesystem::is_directory(file, ec)) {
-            std::fprintf(stderr, "tessaly-pack: %s: cannot read\n", file.c_str());
-            return 1;
-        }
-        contents.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) {
-            std::fprintf(stderr, "tessaly-pack: %s: read error\n", file.c_str());
-            return 1;
-        }
+    std::vector<std::vector<std::uint8_t>> contents(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!ReadInput(files[i], &contents[i])) return 1;
     }
     std::string error;
     if (!tools::pack::WritePack(outPath, contents, raw, &error)) {

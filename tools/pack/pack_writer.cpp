@@ -459,7 +459,8 @@ std::vector<std::uint8_t> CompressBlock(std::span<const std::uint8_t> content) {
 }
 
 std::vector<std::uint8_t> PackEntry(std::span<const std::uint8_t> content, bool raw) {
-    if (content.size() > std::numeric_limits<std::uint32_t>::max()) return {};
+    // The game's reader refuses anything larger, so such an entry would only leave a gap.
+    if (content.size() > game::presentation::kMaxEntrySize) return {};
     const std::uint32_t n = std::uint32_t(content.size());
     std::vector<std::uint8_t> entry;
     if (!raw && n > 0) {
@@ -482,13 +483,61 @@ std::vector<std::uint8_t> PackEntry(std::span<const std::uint8_t> content, bool 
     return entry;
 }
 
+namespace {
+
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            if (wrote == 0) errno = EIO;
+            return false;
+        }
+        done += std::size_t(wrote);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool WritePack(const std::string& path, const std::vector<std::vector<std::uint8_t>>& contents,
                bool raw, std::string* error) {
     auto fail = [&](const std::string& message) {
         if (error) *error = message;
         return false;
     };
-    // Written beside the target and renamed over it, so a failed write never damages a pack.
+    std::vector<std::vector<std::uint8_t>> entries;
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        entries.push_back(PackEntry(contents[i], raw));
+        if (entries.back().empty()) {
+            return fail(path + ": entry " + std::to_string(i) + " is over the " +
+                        std::to_string(game::presentation::kMaxEntrySize >> 20) +
+                        " MiB entry limit");
+        }
+    }
+
+    struct stat info {};
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT) return fail(path + ": cannot create: " + std::strerror(errno));
+    if (exists && S_ISDIR(info.st_mode)) return fail(path + ": is a folder");
+    if (exists && !S_ISREG(info.st_mode)) {
+        // A device or a pipe cannot be replaced by a renamed file: the pack goes straight in.
+        int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) return fail(path + ": cannot open: " + std::strerror(errno));
+        for (const std::vector<std::uint8_t>& entry : entries) {
+            if (!WriteAll(fd, entry)) {
+                const int err = errno;
+                ::close(fd);
+                return fail(path + ": write failed: " + std::strerror(err));
+            }
+        }
+        if (::close(fd) != 0) return fail(path + ": write failed: " + std::strerror(errno));
+        return true;
+    }
+
+    // A new or plain file is written beside the target and renamed over it, so a failed write
+    // never damages a pack.
     std::string temp = path + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd < 0) return fail(path + ": cannot create: " + std::strerror(errno));
@@ -501,18 +550,8 @@ bool WritePack(const std::string& path, const std::vector<std::vector<std::uint8
         ::unlink(temp.c_str());
         return fail(message);
     };
-    for (std::size_t i = 0; i < contents.size(); ++i) {
-        std::vector<std::uint8_t> entry = PackEntry(contents[i], raw);
-        if (entry.empty()) {
-            return abandon(path + ": entry " + std::to_string(i) + " is 4 GiB or larger");
-        }
-        std::size_t done = 0;
-        while (done < entry.size()) {
-            ssize_t wrote = ::write(fd, entry.data() + done, entry.size() - done);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0) return abandon(path + ": write failed: " + std::strerror(errno));
-            done += std::size_t(wrote);
-        }
+    for (const std::vector<std::uint8_t>& entry : entries) {
+        if (!WriteAll(fd, entry)) return abandon(path + ": write failed: " + std::strerror(errno));
     }
     if (::fsync(fd) != 0) return abandon(path + ": write failed: " + std::strerror(errno));
     if (::close(fd) != 0) {

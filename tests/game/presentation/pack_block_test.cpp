@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "game/presentation/pack.hpp"
+#include "tests/game/presentation/stream_builder.hpp"
 
 namespace game::presentation {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using handmade::StreamBuilder;
 
 Bytes ReadVector(const std::string& name) {
     std::ifstream in(std::string(TESSALY_VECTORS_DIR) + "/" + name, std::ios::binary);
@@ -40,42 +42,6 @@ std::vector<ManifestLine> Manifest() {
     }
     return lines;
 }
-
-// Bits written MSB first into 32-bit little-endian words, for hand-made streams.
-class StreamBuilder {
-  public:
-    StreamBuilder& Put(std::uint32_t value, int bits) {
-        for (int i = bits - 1; i >= 0; --i) {
-            word_ = word_ << 1 | ((value >> i) & 1);
-            if (++count_ == 32) Flush();
-        }
-        return *this;
-    }
-    Bytes Block(std::uint32_t unpacked, std::uint32_t checksum = 0) {
-        if (count_ > 0) {
-            word_ <<= 32 - count_;
-            Flush();
-        }
-        Bytes block = {0x4A, 0x43};
-        for (std::uint32_t v : {unpacked, checksum}) {
-            for (int i = 0; i < 4; ++i)
-                block.push_back(std::uint8_t(v >> (8 * i)));
-        }
-        block.insert(block.end(), words_.begin(), words_.end());
-        return block;
-    }
-
-  private:
-    void Flush() {
-        for (int i = 0; i < 4; ++i)
-            words_.push_back(std::uint8_t(word_ >> (8 * i)));
-        word_ = 0;
-        count_ = 0;
-    }
-    std::uint32_t word_ = 0;
-    int count_ = 0;
-    Bytes words_;
-};
 
 BlockResult Decode(const Bytes& block, std::size_t outSize, Bytes* out) {
     out->assign(outSize, 0xEE);

@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "game/presentation/pack.hpp"
+#include "tests/game/presentation/stream_builder.hpp"
 
 namespace game::presentation {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
+using handmade::AppendEntry;
+using handmade::OneByteRepeated;
 
 Bytes ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -27,15 +30,6 @@ Bytes Vector(const std::string& name) {
 
 Bytes Content(PackContent content) {
     return Bytes(content.bytes, content.bytes + content.size);
-}
-
-void AppendEntry(Bytes* pack, std::uint32_t unpacked, const Bytes& data) {
-    std::uint32_t stored = std::uint32_t(data.size());
-    for (std::uint32_t v : {unpacked, stored}) {
-        for (int i = 0; i < 4; ++i)
-            pack->push_back(std::uint8_t(v >> (8 * i)));
-    }
-    pack->insert(pack->end(), data.begin(), data.end());
 }
 
 // Each test works in its own folder, entered as the current directory, because the game
@@ -168,6 +162,53 @@ TEST_F(PackReader, HostileSizesFailWithoutHugeBuffers) {
     ScannedEntry entry = scanner.Next();
     EXPECT_EQ(entry.step, PackStep::DataCutShort);
     EXPECT_EQ(entry.available, 2u);
+}
+
+TEST_F(PackReader, EntriesOverTheLimitAreSkippedInTheirPlaces) {
+    // A few bytes that would unpack to 4 GiB, then the largest entry taken, then one just
+    // over the limit in stored size too: the entries between them keep their places.
+    Bytes pack;
+    AppendEntry(&pack, 0xFFFFFFFFu, OneByteRepeated(0xFFFFFFFFu));
+    AppendEntry(&pack, 3, {'a', 'b', 'c'});
+    AppendEntry(&pack, kMaxEntrySize, OneByteRepeated(kMaxEntrySize));
+    AppendEntry(&pack, kMaxEntrySize + 1, OneByteRepeated(kMaxEntrySize + 1));
+    // A raw entry one byte over the limit, its data a hole in the file.
+    AppendEntry(&pack, kMaxEntrySize + 1, {});
+    for (int i = 0; i < 4; ++i)
+        pack[pack.size() - 4 + i] = std::uint8_t((kMaxEntrySize + 1) >> (8 * i));
+    {
+        std::ofstream out(folder_ / "data/big.pak", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(pack.data()), std::streamsize(pack.size()));
+        out.seekp(kMaxEntrySize + 1, std::ios::cur);
+        Bytes last;
+        AppendEntry(&last, 1, {'z'});
+        out.write(reinterpret_cast<const char*>(last.data()), std::streamsize(last.size()));
+    }
+
+    PackScanner scanner;
+    ASSERT_TRUE(scanner.Open("data/big.pak"));
+    ScannedEntry first = scanner.Next();
+    EXPECT_EQ(first.step, PackStep::TooLarge);
+    EXPECT_EQ(first.unpacked, 0xFFFFFFFFu);
+    EXPECT_EQ(Content(scanner.Next().content), (Bytes{'a', 'b', 'c'}));
+    ScannedEntry atLimit = scanner.Next();
+    ASSERT_EQ(atLimit.step, PackStep::Entry);
+    EXPECT_EQ(atLimit.content.size, kMaxEntrySize);
+    EXPECT_EQ(atLimit.content.bytes[kMaxEntrySize - 1], 'x');
+    EXPECT_EQ(scanner.Next().step, PackStep::TooLarge);
+    ScannedEntry raw = scanner.Next();
+    EXPECT_EQ(raw.step, PackStep::TooLarge);
+    EXPECT_EQ(raw.stored, kMaxEntrySize + 1);
+    EXPECT_EQ(Content(scanner.Next().content), (Bytes{'z'}));
+    EXPECT_EQ(scanner.Next().step, PackStep::End);
+
+    ASSERT_TRUE(OpenPack("data\\big.pak"));
+    EXPECT_FALSE(NextPackEntry());
+    EXPECT_EQ(Content(NextPackEntry()), (Bytes{'a', 'b', 'c'}));
+    EXPECT_EQ(NextPackEntry().size, kMaxEntrySize);
+    EXPECT_FALSE(NextPackEntry());
+    EXPECT_FALSE(NextPackEntry());
+    EXPECT_EQ(Content(NextPackEntry()), (Bytes{'z'}));
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +12,9 @@
 #include <regex>
 #include <string>
 #include <vector>
+
+#include "game/presentation/pack.hpp"
+#include "tests/game/presentation/stream_builder.hpp"
 
 namespace {
 
@@ -144,6 +149,77 @@ TEST_F(PackTool, WrongUsageExitsTwoAndHelpZero) {
     Outcome help = Tool("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("tessaly-pack create"), std::string::npos);
+}
+
+TEST_F(PackTool, OversizedEntriesAreRefusedByNameNotAllocated) {
+    using game::presentation::kMaxEntrySize;
+    using game::presentation::handmade::AppendEntry;
+    using game::presentation::handmade::OneByteRepeated;
+    // A few bytes that unpack to 4 GiB; the entry after it still lists and extracts.
+    Bytes pack;
+    AppendEntry(&pack, 0xFFFFFFFFu, OneByteRepeated(0xFFFFFFFFu));
+    AppendEntry(&pack, 3, {'a', 'b', 'c'});
+    Spit(dir_ / "huge.pak", std::string(pack.begin(), pack.end()));
+    Outcome listed = Tool("list " + P("huge.pak"));
+    EXPECT_EQ(listed.status, 1);
+    EXPECT_EQ(listed.out, "1 3 3 data\n");
+    EXPECT_NE(listed.err.find("entry 0: too large: 4294967295 bytes unpacked"), std::string::npos)
+        << listed.err;
+    EXPECT_EQ(Tool("extract " + P("huge.pak") + " " + P("out")).status, 1);
+    EXPECT_EQ(Slurp(dir_ / "out/001.bin"), "abc");
+
+    // A file over the limit makes no pack, whether it has a size or is an endless device.
+    { std::ofstream(dir_ / "big.bin"); }
+    fs::resize_file(dir_ / "big.bin", kMaxEntrySize + 1);
+    Outcome big = Tool("create " + P("x.pak") + " " + P("big.bin"));
+    EXPECT_EQ(big.status, 1);
+    EXPECT_NE(big.err.find("big.bin: too large"), std::string::npos) << big.err;
+    EXPECT_EQ(Tool("create " + P("x.pak") + " /dev/zero").status, 1);
+    EXPECT_FALSE(fs::exists(dir_ / "x.pak"));
+}
+
+TEST_F(PackTool, FoldersDevicesAndPipesAreTakenForWhatTheyAre) {
+    Spit(dir_ / "a.bmp", kBmp);
+    fs::create_directory(dir_ / "folder");
+    for (const std::string& args :
+         {"list " + P("folder"), "extract " + P("folder") + " " + P("out"),
+          "create " + P("folder") + " " + P("a.bmp"), "create " + P("x.pak") + " " + P("folder")}) {
+        Outcome run = Tool(args);
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_NE(run.err.find("folder: is a folder"), std::string::npos) << args << run.err;
+    }
+    Outcome missing = Tool("extract " + P("missing.pak") + " " + P("out"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("missing.pak: cannot open"), std::string::npos) << missing.err;
+    // Nothing is made for a pack that does not open.
+    EXPECT_FALSE(fs::exists(dir_ / "out"));
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+    EXPECT_FALSE(fs::exists(dir_ / "x.pak"));
+
+    // A pipe gets the pack written into it and stays a pipe.
+    ASSERT_EQ(Tool("create " + P("x.pak") + " " + P("a.bmp")).status, 0);
+    ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+    // Our end is open before the tool runs, and the small pack fits the pipe's buffer.
+    int end = ::open((dir_ / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(end, 0);
+    Outcome intoPipe = Tool("create " + P("pipe") + " " + P("a.bmp"));
+    std::string piped;
+    char chunk[4096];
+    for (ssize_t got; (got = ::read(end, chunk, sizeof chunk)) > 0;)
+        piped.append(chunk, std::size_t(got));
+    ::close(end);
+    EXPECT_EQ(intoPipe.status, 0) << intoPipe.err;
+    EXPECT_EQ(piped, Slurp(dir_ / "x.pak"));
+    EXPECT_TRUE(fs::is_fifo(dir_ / "pipe"));
+
+    // A device that refuses the bytes is a failure, and the device stays.
+    if (fs::is_character_file("/dev/full")) {
+        Outcome full = Tool("create /dev/full " + P("a.bmp"));
+        EXPECT_EQ(full.status, 1);
+        EXPECT_NE(full.err.find("/dev/full: write failed: No space left"), std::string::npos)
+            << full.err;
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cairo-ft.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -44,27 +45,38 @@ int Rng::Int(int lo, int hi) {
     return lo + int(Next() % std::uint64_t(hi - lo + 1));
 }
 
-namespace {
-
-const char* FontFile(Font font) {
+FontSource FontSourceOf(Font font) {
+    // The condensed faces are not in Debian's core DejaVu package.
     switch (font) {
         case Font::Sans:
-            return "DejaVuSans.ttf";
+            return {"DejaVuSans.ttf", "fonts-dejavu-core"};
         case Font::SansBold:
-            return "DejaVuSans-Bold.ttf";
+            return {"DejaVuSans-Bold.ttf", "fonts-dejavu-core"};
         case Font::Condensed:
-            return "DejaVuSansCondensed.ttf";
+            return {"DejaVuSansCondensed.ttf", "fonts-dejavu-extra"};
         case Font::CondensedBold:
-            return "DejaVuSansCondensed-Bold.ttf";
+            return {"DejaVuSansCondensed-Bold.ttf", "fonts-dejavu-extra"};
         case Font::Mono:
-            return "DejaVuSansMono.ttf";
+            return {"DejaVuSansMono.ttf", "fonts-dejavu-core"};
         case Font::MonoBold:
-            return "DejaVuSansMono-Bold.ttf";
+            return {"DejaVuSansMono-Bold.ttf", "fonts-dejavu-core"};
         case Font::Serif:
-            return "DejaVuSerif.ttf";
+            return {"DejaVuSerif.ttf", "fonts-dejavu-core"};
     }
-    return "DejaVuSans.ttf";
+    return {"DejaVuSans.ttf", "fonts-dejavu-core"};
 }
+
+std::string FindFontFile(Font font) {
+    static const char* const kFolders[] = {"/usr/share/fonts/truetype/dejavu/",
+                                           "/usr/share/fonts/TTF/", "/usr/share/fonts/dejavu/"};
+    for (const char* folder : kFolders) {
+        std::string path = std::string(folder) + FontSourceOf(font).file;
+        if (::access(path.c_str(), R_OK) == 0) return path;
+    }
+    return {};
+}
+
+namespace {
 
 // Faces are loaded once and kept for the life of the builder.
 cairo_font_face_t* FaceFor(Font font) {
@@ -74,17 +86,13 @@ cairo_font_face_t* FaceFor(Font font) {
     if (it != faces.end()) return it->second;
     if (!library && FT_Init_FreeType(&library) != 0)
         throw std::runtime_error("FreeType could not start");
-    static const char* const kFolders[] = {"/usr/share/fonts/truetype/dejavu/",
-                                           "/usr/share/fonts/TTF/", "/usr/share/fonts/dejavu/"};
+    const FontSource source = FontSourceOf(font);
+    const std::string path = FindFontFile(font);
     FT_Face face = nullptr;
-    for (const char* folder : kFolders) {
-        std::string path = std::string(folder) + FontFile(font);
-        if (FT_New_Face(library, path.c_str(), 0, &face) == 0) break;
-        face = nullptr;
+    if (path.empty() || FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+        throw std::runtime_error(std::string("font not found: ") + source.file + " (install " +
+                                 source.package + ")");
     }
-    if (!face)
-        throw std::runtime_error(std::string("font not found: ") + FontFile(font) +
-                                 " (install fonts-dejavu-core)");
     cairo_font_face_t* cf = cairo_ft_font_face_create_for_ft_face(face, FT_LOAD_NO_HINTING);
     faces[font] = cf;
     return cf;

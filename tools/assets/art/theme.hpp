@@ -55,6 +55,18 @@ class Rng {
 };
 
 enum class Font { Sans, SansBold, Condensed, CondensedBold, Mono, MonoBold, Serif };
+inline constexpr Font kAllFonts[] = {Font::Sans,          Font::SansBold, Font::Condensed,
+                                     Font::CondensedBold, Font::Mono,     Font::MonoBold,
+                                     Font::Serif};
+
+// A face's file name and the Debian package that installs it (named when it is missing).
+struct FontSource {
+    const char* file;
+    const char* package;
+};
+FontSource FontSourceOf(Font font);
+// The face's file on this system, or empty when no font folder has it.
+std::string FindFontFile(Font font);
 
 // Selects a DejaVu face loaded from its file, with fixed rendering options (grey
 // antialiasing, no hinting) so text renders alike everywhere.

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -167,6 +171,32 @@ TEST(ScrollingPictures, ExplosionStripEndsOnAnEmptyFrame) {
     };
     EXPECT_EQ(lit(16), 0);
     EXPECT_GT(lit(0), 20);
+}
+
+// A fresh machine set up by scripts/deps must have every face the builder draws with, and a
+// missing face must name the package that brings it.
+TEST(Fonts, EveryFaceComesFromAPackageTheDepsScriptInstalls) {
+    if (std::system("command -v dpkg-query >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "not a Debian system";
+    }
+    std::ifstream script(std::string(TESSALY_SOURCE_DIR) + "/scripts/deps");
+    const std::set<std::string> deps{std::istream_iterator<std::string>(script), {}};
+    ASSERT_TRUE(deps.count("fonts-dejavu-core"));
+    for (art::Font font : art::kAllFonts) {
+        const art::FontSource source = art::FontSourceOf(font);
+        const std::string path = art::FindFontFile(font);
+        ASSERT_FALSE(path.empty()) << source.file;
+        // dpkg-query -S prints "package: path" for the package that owns the file.
+        std::string owner;
+        if (FILE* query = ::popen(("dpkg-query -S '" + path + "' 2>/dev/null").c_str(), "r")) {
+            char line[512];
+            if (std::fgets(line, sizeof line, query)) owner = line;
+            ::pclose(query);
+        }
+        if (owner.empty()) continue;  // installed by hand, not from a package
+        EXPECT_EQ(owner.substr(0, owner.find(':')), source.package) << source.file;
+        EXPECT_TRUE(deps.count(source.package)) << source.package << " is not in scripts/deps";
+    }
 }
 
 }  // namespace
