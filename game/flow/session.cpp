@@ -41,14 +41,14 @@ constexpr Target W(int n) {
 
 // "data\level1.pak", entry by entry.
 constexpr Target kPlayPack[] = {
-    S(0),   S(1),   S(100), S(101), S(102), S(103), S(104), T(6),   S(7),   T(9),   T(8),
-    T(10),  S(11),  T(12),  S(13),  S(14),  S(15),  S(16),  S(17),  S(18),  S(19),  W(0),
-    W(1),   W(2),   W(3),   W(4),   W(5),   W(6),   S(20),  S(21),  S(22),  S(24),  S(23),
-    S(25),  S(26),  S(27),  T(28),  S(29),  W(7),   W(8),   S(105), S(106), S(53),  S(30),
-    T(31),  W(9),   S(33),  S(34),  S(35),  S(36),  S(37),  T(38),  T(39),  S(40),  S(41),
-    S(42),  S(43),  S(44),  S(45),  S(46),  S(349), S(350), S(351), S(47),  S(48),  S(49),
-    S(60),  S(61),  S(62),  S(63),  S(64),  S(65),  S(66),  S(67),  S(68),  S(69),  S(70),
-    S(71),  S(72),  S(73),  T(74),  S(75),  S(76),  S(77),  T(78),  W(10),  W(11),  W(12),
+    S(0),  S(1),  S(100), S(101), S(102), S(103), S(104), T(6),   S(7),   T(9),  T(8),
+    T(10), S(11), T(12),  S(13),  S(14),  S(15),  S(16),  S(17),  S(18),  S(19), W(0),
+    W(1),  W(2),  W(3),   W(4),   W(5),   W(6),   S(20),  S(21),  S(22),  S(24), S(23),
+    S(25), S(26), S(27),  T(28),  S(29),  W(7),   W(8),   S(105), S(106), S(53), S(30),
+    T(31), W(9),  S(33),  S(34),  S(35),  S(36),  S(37),  T(38),  T(39),  S(40), S(41),
+    S(42), S(43), S(44),  S(45),  S(46),  S(349), S(350), S(351), S(47),  S(48), S(49),
+    S(60), S(61), S(62),  S(63),  S(64),  S(65),  S(66),  S(67),  S(68),  S(69), S(70),
+    S(71), S(72), S(73),  T(74),  S(75),  S(76),  S(77),  T(78),  W(10),  W(11), W(12),
 };
 static_assert(std::size(kPlayPack) == 88);
 
@@ -60,16 +60,16 @@ void Load(const Target& target, const PackContent& content) {
     // A missing or damaged entry creates nothing; play runs without that picture.
     if (!content) return;
     switch (target.kind) {
-    case Target::Sprite:
-        runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size, 0);
-        break;
-    case Target::Texture:
-        runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size,
-                                               runtime::sprites::Texture);
-        break;
-    case Target::Sound:
-        runtime::sound::LoadSoundFromMemory(target.number, content.bytes, content.size);
-        break;
+        case Target::Sprite:
+            runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size, 0);
+            break;
+        case Target::Texture:
+            runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size,
+                                                   runtime::sprites::Texture);
+            break;
+        case Target::Sound:
+            runtime::sound::LoadSoundFromMemory(target.number, content.bytes, content.size);
+            break;
     }
 }
 
@@ -85,10 +85,9 @@ void LoadPack(const char* name, const Target (&targets)[N]) {
 
 void LoadBackground(const char* pack) {
     if (pack == nullptr) return;
-    const Target targets[4] = {S(game::levels::kBackgroundSprites[0]),
-                               S(game::levels::kBackgroundSprites[1]),
-                               S(game::levels::kBackgroundSprites[2]),
-                               S(game::levels::kBackgroundSprites[3])};
+    const Target targets[4] = {
+        S(game::levels::kBackgroundSprites[0]), S(game::levels::kBackgroundSprites[1]),
+        S(game::levels::kBackgroundSprites[2]), S(game::levels::kBackgroundSprites[3])};
     LoadPack(pack, targets);
 }
 

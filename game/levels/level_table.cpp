@@ -8,51 +8,96 @@ namespace {
 
 // Letters 'd' to 'j' stand for brick codes 100 to 106, '.' for an empty cell.
 constexpr LevelRecord kLevels[kBuiltInLevels] = {
-    {8, 20, 120, {"hhhhhhhhhhhhhhhhhhhh", "dddddddddddddddddddd", "eeeeeeeeeeeeeeeeeeee",
-                  "....................", "dededededededededede", "edededededededededed",
-                  "....................", "dddddddddddddddddddd"}},
-    {8, 20, 142, {"iiiiiiiiiiiiiiiiiiii", "ihhhhhhhhhhhhhhhhhhi", "iddddddddddddddddddi",
-                  "ieeeeeeeeeeeeeeeeeei", "ij.j.j.j.j.j.j.j.j.i", "i.j.j.j.j.j.j.j.j.ji",
-                  "ijjjjjjjjjjjjjjjjjji", "iiiiiiiiiiiiiiiiiiii"}},
-    {8, 20, 86, {"iiiiiiiiiiiiiiiiiiii", "hhhhhhhhhhhhhhhhhhhh", "dddddddddddddddddddd",
-                 "....................", ".gggggggggg.iiiiiiii", "............hhhhhhhh",
-                 "iiiii...............", "hhhhh.ggggggggggggg."}},
-    {8, 20, 114, {".ii.hhffffffffhh.ii.", "ii.hgghfjjjjfhggh.ii", "ii.hddhfjjjjfhddh.ii",
-                  "ii.heehfjjjjfheeh.ii", ".ii.hhffffffffhh.ii.", "..ii............ii..",
-                  "...iiiiiiiiiiiiii...", "i...iiiiiiiiiiii...i"}},
-    {8, 20, 152, {"hhhhhhhhhhhhhhhhhhhh", "hddgggddddddddgggddh", "hddfffddddddddfffddh",
-                  "hddff.dddffddd.ffddh", "hfdddddddffdddddddfh", "hdfddddddddddddddfdh",
-                  "hddffffffffffffffddh", "hhhhhhhhhhhhhhhhhhhh"}},
-    {8, 20, 110, {"iiiiiiiiiiiiiiiiiiii", "hhhhhhhhhhhhhhhhhhhh", "dddddddddddddddddddd",
-                  "....................", ".dddggdddggdddggddd.", ".fffddfffddfffddfff.",
-                  "....................", "iiiiiiiiiiiiiiiiiiii"}},
-    {8, 20, 104, {"hhhhhhhhhhhhhhhhhhhh", "........hhhh........", ".dddddd..hh..dddddd.",
-                  ".deffed..hh..deffed.", ".deffed..hh..deffed.", ".dddddd..hh..dddddd.",
-                  "........hhhh........", "hhhhhhhhhhhhhhhhhhhh"}},
-    {8, 20, 106, {"iiiiiiiiiiiiiiiiiiii", ".fff.....fff....fff.", "fhghf...fhghf..fhghf",
-                  "fhghf...fhghf..fhghf", "fhghf...fhghf..fhghf", "fhghf...fhghf..fhghf",
-                  ".fff.....fff....fff.", "iiiiiiiiiiiiiiiiiiii"}},
-    {8, 20, 132, {"effffffffffffffffffe", "eiiiiiiiiiiiiiiiiiie", "eijjjjji....ijjjjjie",
-                  "eijjjjji....ijjjjjie", "eijjjjjiggggijjjjjie", "eiiiiiiieeeeiiiiiiie",
-                  "dd.....dddddd.....dd", "hhh...hhhhhhhh...hhh"}},
-    {8, 20, 78, {"....................", ".hh....hh...hh...hh.", "hffh..hffh.hffh.hffh",
-                 "iffi..iffi.iffi.iffi", ".ii....ii...ii...ii.", "....................",
-                 "eieieied.....deieiei", "dedededegggggddedede"}},
-    {8, 20, 98, {"........fhhf........", ".ee....fhhhhf....ee.", "egge..fheffehf..egge",
-                 "egge.fheffffehf.egge", ".ee.fhheffffehhf.ee.", ".i.fhdddeffedddhf.i.",
-                 "i..hdddhhhhhhdddh..i", "j..hhhh......hhhh..j"}},
-    {8, 20, 138, {"iiiiiiiiiiiiiiiiiiii", "id.d.d.d.d.d.d.d.d.i", "i.hhhhhhhhhhhhhhhhdi",
-                  "idhffdddffffdddffh.i", "i.hffdddffffdddffhdi", "idhhhhhhhhhhhhhhhh.i",
-                  "i.d.d.d.d.d.d.d.d.di", "iiiiiiiiiiiiiiiiiiii"}},
-    {8, 20, 140, {"ffffffffffffffffffff", "iiiiiiiiiiiiiiiiiiii", "jjjjjjjjjjjjjjjjjjjj",
-                  "....................", "ffffffffffffffffffff", "hhhhhhhhhhhhhhhhhhhh",
-                  "dddddddddddddddddddd", "ffffffffffffffffffff"}},
-    {8, 20, 120, {".jjjiijjjjjjjjiijjj.", "jjjiffijjjjjjiffijjj", "ijjjjjjjjggjjjjjjjji",
-                  ".iijjjjjjjjjjjjjjii.", ".eeiiiiiiiiiiiiiiee.", "..e.ee.ee.ee.ee..e..",
-                  "...j.e..e..e..e.j...", "....jjjjjjjjjjjj...."}},
-    {8, 20, 89, {"jjjjjjjjjjjjjjjjjjjj", ".j..h..j..h..j..h..j", ".h.hfh.h.hfh.h.hfh.h",
-                 "hfh.h.hfh.h.hfh.h.hf", ".h.....h.....h.....h", "i.....i.....i.....i.",
-                 "fi.i.ifi.i.ifi.i.ifi", "i.ifi.i.ifi.i.ifi.i."}},
+    {8,
+     20,
+     120,
+     {"hhhhhhhhhhhhhhhhhhhh", "dddddddddddddddddddd", "eeeeeeeeeeeeeeeeeeee",
+      "....................", "dededededededededede", "edededededededededed",
+      "....................", "dddddddddddddddddddd"}},
+    {8,
+     20,
+     142,
+     {"iiiiiiiiiiiiiiiiiiii", "ihhhhhhhhhhhhhhhhhhi", "iddddddddddddddddddi",
+      "ieeeeeeeeeeeeeeeeeei", "ij.j.j.j.j.j.j.j.j.i", "i.j.j.j.j.j.j.j.j.ji",
+      "ijjjjjjjjjjjjjjjjjji", "iiiiiiiiiiiiiiiiiiii"}},
+    {8,
+     20,
+     86,
+     {"iiiiiiiiiiiiiiiiiiii", "hhhhhhhhhhhhhhhhhhhh", "dddddddddddddddddddd",
+      "....................", ".gggggggggg.iiiiiiii", "............hhhhhhhh",
+      "iiiii...............", "hhhhh.ggggggggggggg."}},
+    {8,
+     20,
+     114,
+     {".ii.hhffffffffhh.ii.", "ii.hgghfjjjjfhggh.ii", "ii.hddhfjjjjfhddh.ii",
+      "ii.heehfjjjjfheeh.ii", ".ii.hhffffffffhh.ii.", "..ii............ii..",
+      "...iiiiiiiiiiiiii...", "i...iiiiiiiiiiii...i"}},
+    {8,
+     20,
+     152,
+     {"hhhhhhhhhhhhhhhhhhhh", "hddgggddddddddgggddh", "hddfffddddddddfffddh",
+      "hddff.dddffddd.ffddh", "hfdddddddffdddddddfh", "hdfddddddddddddddfdh",
+      "hddffffffffffffffddh", "hhhhhhhhhhhhhhhhhhhh"}},
+    {8,
+     20,
+     110,
+     {"iiiiiiiiiiiiiiiiiiii", "hhhhhhhhhhhhhhhhhhhh", "dddddddddddddddddddd",
+      "....................", ".dddggdddggdddggddd.", ".fffddfffddfffddfff.",
+      "....................", "iiiiiiiiiiiiiiiiiiii"}},
+    {8,
+     20,
+     104,
+     {"hhhhhhhhhhhhhhhhhhhh", "........hhhh........", ".dddddd..hh..dddddd.",
+      ".deffed..hh..deffed.", ".deffed..hh..deffed.", ".dddddd..hh..dddddd.",
+      "........hhhh........", "hhhhhhhhhhhhhhhhhhhh"}},
+    {8,
+     20,
+     106,
+     {"iiiiiiiiiiiiiiiiiiii", ".fff.....fff....fff.", "fhghf...fhghf..fhghf",
+      "fhghf...fhghf..fhghf", "fhghf...fhghf..fhghf", "fhghf...fhghf..fhghf",
+      ".fff.....fff....fff.", "iiiiiiiiiiiiiiiiiiii"}},
+    {8,
+     20,
+     132,
+     {"effffffffffffffffffe", "eiiiiiiiiiiiiiiiiiie", "eijjjjji....ijjjjjie",
+      "eijjjjji....ijjjjjie", "eijjjjjiggggijjjjjie", "eiiiiiiieeeeiiiiiiie",
+      "dd.....dddddd.....dd", "hhh...hhhhhhhh...hhh"}},
+    {8,
+     20,
+     78,
+     {"....................", ".hh....hh...hh...hh.", "hffh..hffh.hffh.hffh",
+      "iffi..iffi.iffi.iffi", ".ii....ii...ii...ii.", "....................",
+      "eieieied.....deieiei", "dedededegggggddedede"}},
+    {8,
+     20,
+     98,
+     {"........fhhf........", ".ee....fhhhhf....ee.", "egge..fheffehf..egge",
+      "egge.fheffffehf.egge", ".ee.fhheffffehhf.ee.", ".i.fhdddeffedddhf.i.",
+      "i..hdddhhhhhhdddh..i", "j..hhhh......hhhh..j"}},
+    {8,
+     20,
+     138,
+     {"iiiiiiiiiiiiiiiiiiii", "id.d.d.d.d.d.d.d.d.i", "i.hhhhhhhhhhhhhhhhdi",
+      "idhffdddffffdddffh.i", "i.hffdddffffdddffhdi", "idhhhhhhhhhhhhhhhh.i",
+      "i.d.d.d.d.d.d.d.d.di", "iiiiiiiiiiiiiiiiiiii"}},
+    {8,
+     20,
+     140,
+     {"ffffffffffffffffffff", "iiiiiiiiiiiiiiiiiiii", "jjjjjjjjjjjjjjjjjjjj",
+      "....................", "ffffffffffffffffffff", "hhhhhhhhhhhhhhhhhhhh",
+      "dddddddddddddddddddd", "ffffffffffffffffffff"}},
+    {8,
+     20,
+     120,
+     {".jjjiijjjjjjjjiijjj.", "jjjiffijjjjjjiffijjj", "ijjjjjjjjggjjjjjjjji",
+      ".iijjjjjjjjjjjjjjii.", ".eeiiiiiiiiiiiiiiee.", "..e.ee.ee.ee.ee..e..",
+      "...j.e..e..e..e.j...", "....jjjjjjjjjjjj...."}},
+    {8,
+     20,
+     89,
+     {"jjjjjjjjjjjjjjjjjjjj", ".j..h..j..h..j..h..j", ".h.hfh.h.hfh.h.hfh.h",
+      "hfh.h.hfh.h.hfh.h.hf", ".h.....h.....h.....h", "i.....i.....i.....i.",
+      "fi.i.ifi.i.ifi.i.ifi", "i.ifi.i.ifi.i.ifi.i."}},
 };
 
 // Level 1 to 15 in groups of five: the pack of the group, and the picture by the level's
@@ -104,13 +149,20 @@ int backgroundSpriteFor(int levelNumber) {
 
 Background backgroundForCode(int backgroundCode) {
     switch (backgroundCode) {
-    case 200: return {kGroupPacks[1], 52};
-    case 201: return {kGroupPacks[1], 51};
-    case 202: return {kGroupPacks[1], 54};
-    case 203: return {kGroupPacks[2], 51};
-    case 204: return {kGroupPacks[2], 50};
-    case 205: return {kGroupPacks[0], 50};
-    default: return {};
+        case 200:
+            return {kGroupPacks[1], 52};
+        case 201:
+            return {kGroupPacks[1], 51};
+        case 202:
+            return {kGroupPacks[1], 54};
+        case 203:
+            return {kGroupPacks[2], 51};
+        case 204:
+            return {kGroupPacks[2], 50};
+        case 205:
+            return {kGroupPacks[0], 50};
+        default:
+            return {};
     }
 }
 

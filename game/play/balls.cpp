@@ -1,5 +1,5 @@
-#include "game/state/game_state.hpp"
 #include "game/play/steps.hpp"
+#include "game/state/game_state.hpp"
 #include "runtime/input/input.hpp"
 #include "runtime/quads/quads.hpp"
 #include "runtime/sound/sound.hpp"

@@ -38,28 +38,41 @@ void BonusRoll(int x, int y) {
     PlayState& s = Play();
     const state::GameState& game = state::Game();
     const int r = game.playMode == state::PlayMode::SingleLevel ? RandomUpTo(25)
-                                                                 : RandomUpTo(40 - game.levelNumber);
+                                                                : RandomUpTo(40 - game.levelNumber);
     int picture = 0;
     if (r >= 0 && r <= 4) {
         picture = kPowerCapsule;
     } else {
         switch (r) {
-        case 10: picture = kWideCapsule; break;
-        case 12: picture = kSmallCapsule; break;
-        case 13: picture = kGunCapsule; break;
-        case 14: picture = kMultiBallCapsule; break;
-        case 15: picture = kReverseCapsule; break;
-        case 16: picture = kDropCapsule; break;
-        case 17:
-            if (s.rocket.state == RocketState::None) picture = kRocketCapsule;
-            break;
-        case 18:
-        case 19:
-        case 20:
-        case 21:
-            if (s.letterLevel && !s.letters[r - 17]) picture = kFirstLetterCapsule + (r - 18);
-            break;
-        default: break;
+            case 10:
+                picture = kWideCapsule;
+                break;
+            case 12:
+                picture = kSmallCapsule;
+                break;
+            case 13:
+                picture = kGunCapsule;
+                break;
+            case 14:
+                picture = kMultiBallCapsule;
+                break;
+            case 15:
+                picture = kReverseCapsule;
+                break;
+            case 16:
+                picture = kDropCapsule;
+                break;
+            case 17:
+                if (s.rocket.state == RocketState::None) picture = kRocketCapsule;
+                break;
+            case 18:
+            case 19:
+            case 20:
+            case 21:
+                if (s.letterLevel && !s.letters[r - 17]) picture = kFirstLetterCapsule + (r - 18);
+                break;
+            default:
+                break;
         }
     }
     if (picture == 0) return;
@@ -96,79 +109,80 @@ void LaunchExtraBall(Ball& extra, int xOffset) {
 bool Catch(Capsule& capsule) {
     PlayState& s = Play();
     switch (capsule.picture) {
-    case kPowerCapsule:
-        s.gauge += 20;
-        PlaySoundOnce(6);
-        return true;
-    case kWideCapsule:
-    case kSmallCapsule:
-        DisarmGun(s);
-        s.reversedControls = false;
-        if (capsule.picture == kWideCapsule) {
-            s.paddleSprite = 22;
-            LimitPaddle(703);
+        case kPowerCapsule:
+            s.gauge += 20;
             PlaySoundOnce(6);
-        } else {
-            s.paddleSprite = 24;
-            LimitPaddle(752);
-            PlaySoundOnce(8);
-        }
-        return true;
-    case kGunCapsule:
-        s.paddleSprite = 25;
-        s.reversedControls = false;
-        s.ammunition = 15;
-        s.gunOn = true;
-        s.gunCooldown = 0;
-        LimitPaddle(735);
-        PlaySoundOnce(6);
-        return true;
-    case kReverseCapsule:
-        s.reversedControls = true;
-        DisarmGun(s);
-        LimitPaddle(735);
-        PlaySoundOnce(8);
-        return true;
-    case kDropCapsule:
-        s.dropOn = true;
-        s.dropCounter = 0;
-        capsule.picture = 0;
-        PlaySoundOnce(8);
-        return true;
-    case kRocketCapsule:
-        s.rocket.state = RocketState::Armed;
-        s.rocket.flameOffset = 0;
-        s.rocket.flameTick = 0;
-        s.rocket.x = s.paddleX + 23;
-        s.rocket.y = 555;
-        s.paddleSprite = 1;
-        DisarmGun(s);
-        LimitPaddle(735);
-        PlaySoundOnce(6);
-        return true;
-    case kMultiBallCapsule:
-        if (!s.multiBall) {
+            return true;
+        case kWideCapsule:
+        case kSmallCapsule:
+            DisarmGun(s);
             s.reversedControls = false;
-            s.multiBall = true;
-            LaunchExtraBall(s.extraA, 10);
-            LaunchExtraBall(s.extraB, -10);
+            if (capsule.picture == kWideCapsule) {
+                s.paddleSprite = 22;
+                LimitPaddle(703);
+                PlaySoundOnce(6);
+            } else {
+                s.paddleSprite = 24;
+                LimitPaddle(752);
+                PlaySoundOnce(8);
+            }
+            return true;
+        case kGunCapsule:
+            s.paddleSprite = 25;
+            s.reversedControls = false;
+            s.ammunition = 15;
+            s.gunOn = true;
+            s.gunCooldown = 0;
             LimitPaddle(735);
-        } else if (!s.extraA.active) {
-            LaunchExtraBall(s.extraA, 10);
-        } else if (!s.extraB.active) {
-            LaunchExtraBall(s.extraB, -10);
-        } else {
-            return false;  // both extra balls in play: it falls on
-        }
-        PlaySoundOnce(6);
-        return true;
-    default:
-        if (capsule.picture >= kFirstLetterCapsule && capsule.picture < kFirstLetterCapsule + 4) {
-            s.letters[capsule.picture - kFirstLetterCapsule + 1] = true;
+            PlaySoundOnce(6);
+            return true;
+        case kReverseCapsule:
+            s.reversedControls = true;
+            DisarmGun(s);
+            LimitPaddle(735);
+            PlaySoundOnce(8);
+            return true;
+        case kDropCapsule:
+            s.dropOn = true;
+            s.dropCounter = 0;
             capsule.picture = 0;
-            PlaySoundOnce(10);
-        }
-        return true;
+            PlaySoundOnce(8);
+            return true;
+        case kRocketCapsule:
+            s.rocket.state = RocketState::Armed;
+            s.rocket.flameOffset = 0;
+            s.rocket.flameTick = 0;
+            s.rocket.x = s.paddleX + 23;
+            s.rocket.y = 555;
+            s.paddleSprite = 1;
+            DisarmGun(s);
+            LimitPaddle(735);
+            PlaySoundOnce(6);
+            return true;
+        case kMultiBallCapsule:
+            if (!s.multiBall) {
+                s.reversedControls = false;
+                s.multiBall = true;
+                LaunchExtraBall(s.extraA, 10);
+                LaunchExtraBall(s.extraB, -10);
+                LimitPaddle(735);
+            } else if (!s.extraA.active) {
+                LaunchExtraBall(s.extraA, 10);
+            } else if (!s.extraB.active) {
+                LaunchExtraBall(s.extraB, -10);
+            } else {
+                return false;  // both extra balls in play: it falls on
+            }
+            PlaySoundOnce(6);
+            return true;
+        default:
+            if (capsule.picture >= kFirstLetterCapsule &&
+                capsule.picture < kFirstLetterCapsule + 4) {
+                s.letters[capsule.picture - kFirstLetterCapsule + 1] = true;
+                capsule.picture = 0;
+                PlaySoundOnce(10);
+            }
+            return true;
     }
 }
 

@@ -74,8 +74,7 @@ bool BallAgainstBricks(Ball& ball, int ballSprite) {
         if (SpritesOverlap(ballSprite, ball.x, ball.y, sprite, brick->x - 5, brick->y) == 1 ||
             SpritesOverlap(ballSprite, ball.x, ball.y, sprite, brick->x + 5, brick->y) == 1)
             horizontal = true;
-        else if (SpritesOverlap(ballSprite, ball.x, ball.y, sprite, brick->x, brick->y + 5) ==
-                     1 ||
+        else if (SpritesOverlap(ballSprite, ball.x, ball.y, sprite, brick->x, brick->y + 5) == 1 ||
                  SpritesOverlap(ballSprite, ball.x, ball.y, sprite, brick->x, brick->y - 5) == 1)
             horizontal = false;
         else
@@ -86,12 +85,17 @@ bool BallAgainstBricks(Ball& ball, int ballSprite) {
             ball.dy = -ball.dy;
 
         switch (brick->code) {
-        case 0: ball.brickCooldown.on = true; return false;
-        case game::levels::kThreeHitBrick:
-            ball.brickCooldown.on = true;
-            return DamageThreeHitBrick();
-        case game::levels::kSteelBrick: PlaySoundOnce(2); return false;
-        default: return DestroyCurrentBrick(true);
+            case 0:
+                ball.brickCooldown.on = true;
+                return false;
+            case game::levels::kThreeHitBrick:
+                ball.brickCooldown.on = true;
+                return DamageThreeHitBrick();
+            case game::levels::kSteelBrick:
+                PlaySoundOnce(2);
+                return false;
+            default:
+                return DestroyCurrentBrick(true);
         }
     }
     return false;

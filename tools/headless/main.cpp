@@ -123,7 +123,8 @@ int RunPlay(const std::vector<std::string>& args) {
         if (a == "--data") {
             data = v;
         } else if (a == "--level") {
-            if (!Number(v, options.level, 1, 15)) return Usage("--level takes a level from 1 to 15");
+            if (!Number(v, options.level, 1, 15))
+                return Usage("--level takes a level from 1 to 15");
             levelGiven = true;
         } else if (a == "--file") {
             options.levelFile = Absolute(v);

@@ -44,9 +44,11 @@ std::vector<std::string_view> Words(std::string_view line) {
     std::vector<std::string_view> words;
     std::size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
+            ++i;
         const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
+            ++i;
         if (i > start) words.push_back(line.substr(start, i - start));
     }
     return words;
@@ -54,10 +56,14 @@ std::vector<std::string_view> Words(std::string_view line) {
 
 const char* OutcomeName(LevelOutcome outcome) {
     switch (outcome) {
-    case LevelOutcome::Cleared: return "Cleared";
-    case LevelOutcome::Lost: return "Lost";
-    case LevelOutcome::Paused: return "Paused";
-    case LevelOutcome::None: break;
+        case LevelOutcome::Cleared:
+            return "Cleared";
+        case LevelOutcome::Lost:
+            return "Lost";
+        case LevelOutcome::Paused:
+            return "Paused";
+        case LevelOutcome::None:
+            break;
     }
     return "None";
 }
@@ -96,9 +102,15 @@ void Autopilot() {
 
 void Apply(const InputEvent& event) {
     switch (event.kind) {
-    case InputEvent::Kind::Mouse: runtime::input::PostMouseMotion(event.a, event.b); break;
-    case InputEvent::Kind::Button: runtime::input::PostMouseButton(event.a, event.b != 0); break;
-    case InputEvent::Kind::Key: runtime::input::PostKey(event.a, event.b != 0); break;
+        case InputEvent::Kind::Mouse:
+            runtime::input::PostMouseMotion(event.a, event.b);
+            break;
+        case InputEvent::Kind::Button:
+            runtime::input::PostMouseButton(event.a, event.b != 0);
+            break;
+        case InputEvent::Kind::Key:
+            runtime::input::PostKey(event.a, event.b != 0);
+            break;
     }
 }
 
@@ -111,9 +123,12 @@ bool SaveShot(const std::string& file) {
 
 // Starts a game the way the full game or a level file does from the opened screen.
 void StartGame(const PlayOptions& options) {
+    // Every run starts from the program's start values, so replays in one process do not
+    // see what an earlier run left behind (the barrier timer carries over between games).
+    Game() = game::state::GameState{};
+    game::play::Play() = game::play::PlayState{};
     runtime::support::SeedRandom(options.seed);
     game::state::GameState& game = Game();
-    game.score = 0;
     game.scoreText = "0000000";
     if (options.levelFile.empty()) {
         game.playMode = game::state::PlayMode::FullGame;

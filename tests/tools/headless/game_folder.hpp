@@ -14,8 +14,8 @@ inline bool EnterPlayFolder() {
     return !ec;
 }
 
-#define ENTER_PLAY_FOLDER_OR_SKIP()                                                       \
-    do {                                                                                  \
-        if (!EnterPlayFolder())                                                           \
+#define ENTER_PLAY_FOLDER_OR_SKIP()                                                           \
+    do {                                                                                      \
+        if (!EnterPlayFolder())                                                               \
             GTEST_SKIP() << "no game folder at " TESSALY_PLAY_DATA_DIR " (build the assets)"; \
     } while (0)

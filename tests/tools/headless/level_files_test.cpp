@@ -1,8 +1,7 @@
 // Level files from anywhere: whatever a file holds, the level is played or the tool says
 // clearly what is wrong, and nothing crashes.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path TempFolder() {
-    const fs::path folder = fs::temp_directory_path() / ("tessaly-levels-" + std::to_string(getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("tessaly-levels-" + std::to_string(getpid()));
     fs::create_directories(folder);
     return folder;
 }
@@ -49,8 +49,8 @@ TEST(HostileLevelFiles, PlayWithoutCrashing) {
     for (int i = 0; i < 10000; ++i)
         manyLines += std::to_string(i * 7919) + "\r\n";
     std::string extremes = "-2147483649\r\n";
-    const char* cells[] = {"99999999999999", "-100", "255", "356", "65636", "+102", "  103x",
-                           "-2147483648", "0x64", "1e3"};
+    const char* cells[] = {"99999999999999", "-100",   "255",         "356",  "65636",
+                           "+102",           "  103x", "-2147483648", "0x64", "1e3"};
     for (int i = 0; i < 160; ++i)
         extremes += std::string(cells[i % 10]) + "\r\n";
     extremes += "4294967496\r\n-1\r\n99999999999\r\n";
@@ -59,8 +59,10 @@ TEST(HostileLevelFiles, PlayWithoutCrashing) {
     const struct {
         const char* name;
         std::string bytes;
-    } files[] = {{"empty.lvl", ""},           {"binary.lvl", binary},
-                 {"many-lines.lvl", manyLines}, {"extremes.lvl", extremes},
+    } files[] = {{"empty.lvl", ""},
+                 {"binary.lvl", binary},
+                 {"many-lines.lvl", manyLines},
+                 {"extremes.lvl", extremes},
                  {"long-lines.lvl", longLine}};
     for (const auto& f : files) {
         SCOPED_TRACE(f.name);
@@ -91,7 +93,8 @@ TEST(HostileLevelFiles, AWinnableFileIsClearedByTheFirstBrickWhenItSaysZero) {
 
 // Runs the tool and returns its exit code; its error output lands in *error.
 int RunTool(const std::string& arguments, std::string* error) {
-    const fs::path errFile = fs::temp_directory_path() / ("tessaly-headless-" + std::to_string(getpid()));
+    const fs::path errFile =
+        fs::temp_directory_path() / ("tessaly-headless-" + std::to_string(getpid()));
     const std::string command = std::string("\"") + TESSALY_HEADLESS_TOOL + "\" " + arguments +
                                 " >/dev/null 2>\"" + errFile.string() + "\"";
     const int status = std::system(command.c_str());

@@ -70,13 +70,25 @@ TEST(Replay, ScriptedPlayerServesMissesAndLosesALife) {
         "300 mouse -40 0\n"
         "305 button 1 up\n"
         "420 mouse 35 0\n");
-    const auto result = Replay(options, {
-        {300, "", 0},
-        {301, "", 0},
-        {302, "", 0},
-        {450, "", 0},
-        {900, "", 0},
-    });
+    const auto result = Replay(
+        options,
+        {
+            {300,
+             "f=300 score=0 lives=3 bricks=120 level=1 ball=340,560,5,5,0 paddle=280 capsules=0",
+             0},
+            {301,
+             "f=301 score=0 lives=3 bricks=120 level=1 ball=300,560,5,5,1 paddle=280 capsules=0",
+             0},
+            {302,
+             "f=302 score=0 lives=3 bricks=120 level=1 ball=305,565,5,5,1 paddle=280 capsules=0",
+             0},
+            {450,
+             "f=450 score=100 lives=2 bricks=119 level=1 ball=335,560,1,5,0 paddle=315 capsules=0",
+             0},
+            {900,
+             "f=900 score=100 lives=2 bricks=119 level=1 ball=335,560,1,5,0 paddle=315 capsules=0",
+             0},
+        });
     EXPECT_EQ(result.outcome, "None");
 }
 
@@ -87,24 +99,45 @@ TEST(Replay, AutopilotOnTheBarrierAndDescentLevels) {
     barrier.seed = 3;
     barrier.frames = 2000;
     barrier.autopilot = true;
-    Replay(barrier, {{1000, "", 0}, {2000, "", 0}});
+    Replay(
+        barrier,
+        {{1000,
+          "f=1000 score=1500 lives=3 bricks=89 level=7 ball=483,375,4,-5,1 paddle=479 capsules=0",
+          0},
+         {2000,
+          "f=2000 score=5000 lives=3 bricks=64 level=7 ball=755,215,2,-5,1 paddle=725 capsules=0",
+          0}});
 
     PlayOptions descent;
     descent.level = 12;
     descent.seed = 5;
     descent.frames = 2000;
     descent.autopilot = true;
-    Replay(descent, {{1000, "", 0}, {2000, "", 0}});
+    Replay(
+        descent,
+        {{1000,
+          "f=1000 score=850 lives=3 bricks=128 level=12 ball=520,395,-3,5,1 paddle=516 capsules=1",
+          0},
+         {2000,
+          "f=2000 score=2250 lives=3 bricks=101 level=12 ball=427,525,2,5,1 paddle=423 capsules=0",
+          0}});
 }
 
 TEST(Replay, LevelFileWithBothHazards) {
     ENTER_PLAY_FOLDER_OR_SKIP();
     PlayOptions options;
-    options.levelFile = (std::filesystem::current_path() / "levels" / "05_event_horizon.lvl").string();
+    options.levelFile =
+        (std::filesystem::current_path() / "levels" / "05_event_horizon.lvl").string();
     options.seed = 11;
     options.frames = 1500;
     options.autopilot = true;
-    Replay(options, {{400, "", 0}, {1500, "", 0}});
+    Replay(
+        options,
+        {{400, "f=400 score=0 lives=3 bricks=108 level=1 ball=670,535,-1,5,1 paddle=666 capsules=0",
+          0},
+         {1500,
+          "f=1500 score=550 lives=3 bricks=102 level=1 ball=618,415,-1,-5,1 paddle=614 capsules=1",
+          0}});
 }
 
 TEST(Replay, EscapePausesAndSSavesTheScreen) {
