@@ -100,10 +100,13 @@ class SdlDisplay final : public DisplayBackend {
 
     void PumpEvents() override { Pump(); }
 
-    void Present(const Surface& backBuffer, bool) override {
+    bool Present(const Surface& backBuffer, bool) override {
         if (!renderer_ || !texture_ || backBuffer.width != textureWidth_ ||
             backBuffer.height != textureHeight_)
-            return;
+            return false;
+        // SDL neither draws nor waits for the retrace while the window is hidden or
+        // minimised.
+        if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) return false;
         SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), backBuffer.width * 4);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
@@ -114,6 +117,7 @@ class SdlDisplay final : public DisplayBackend {
             SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
         }
         SDL_RenderPresent(renderer_);
+        return true;
     }
 
     bool RetraceSynced() const override { return vsync_; }
