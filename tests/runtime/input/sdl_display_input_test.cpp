@@ -3,23 +3,17 @@
 // wait for the events themselves (a last marker motion, or the state they change), never
 // for a guessed time.
 #include <SDL.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <initializer_list>
-#include <map>
 #include <optional>
 #include <string>
 
 #include "runtime/input/input.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/screen/sdl/sdl_display.hpp"
+#include "tests/runtime/screen/private_x_server.hpp"
 
 // Last: Xlib's macros (None, Bool, Status) would clash with names in the headers above.
 #include <X11/Xlib.h>
@@ -31,64 +25,6 @@ namespace rs = runtime::screen;
 
 namespace {
 
-// An Xvfb server of its own, so that the faked input and focus changes touch no other test.
-class XServer {
-  public:
-    XServer() = default;
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
-    ~XServer() { Stop(); }
-
-    // Starts the server; returns once it accepts connections (it writes its display
-    // number then), false if it could not start.
-    bool Start(int width, int height) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) return false;
-        const std::string fd = std::to_string(fds[1]);
-        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        const pid_t parent = getpid();
-        pid_ = fork();
-        if (pid_ == 0) {
-            // The server goes when the test does, however the test ends.
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (getppid() != parent) _exit(1);
-            fcntl(fds[1], F_SETFD, 0);
-            const int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, 1);
-            dup2(quiet, 2);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        char c = 0;
-        while (pid_ > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (pid_ <= 0 || number.empty()) {
-            Stop();
-            return false;
-        }
-        name_ = ":" + number;
-        return true;
-    }
-
-    void Stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-
-    const std::string& Name() const { return name_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
-
 // Vertical motion SDL has seen arrive, counted as events are queued.
 int g_queuedMotionY = 0;
 
@@ -99,35 +35,22 @@ int CountQueuedMotion(void*, SDL_Event* event) {
 
 class SdlDisplayInput : public ::testing::Test {
   protected:
-    void SetUp() override {
-        for (const char* name : {"DISPLAY", "SDL_VIDEODRIVER"}) {
-            if (const char* value = std::getenv(name)) saved_[name] = value;
-        }
-    }
-
-    void TearDown() override {
-        Close();
-        for (const char* name : {"DISPLAY", "SDL_VIDEODRIVER"}) {
-            if (saved_.count(name))
-                setenv(name, saved_[name].c_str(), 1);
-            else
-                unsetenv(name);
-        }
-    }
+    void TearDown() override { Close(); }
 
     // The game's full screen and devices on a private server of the given size, paced at
     // 60 frames a second as with the timer pacing.
     void Open(int width, int height) {
         if (!server_.Start(width, height)) GTEST_SKIP() << "no Xvfb to start";
-        setenv("DISPLAY", server_.Name().c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
         xtest_ = XOpenDisplay(server_.Name().c_str());
         ASSERT_NE(xtest_, nullptr);
         int event = 0, error = 0, major = 0, minor = 0;
         ASSERT_TRUE(XTestQueryExtension(xtest_, &event, &error, &major, &minor));
         rs::sdl::UseSdlDisplay();
         ASSERT_TRUE(rs::InitSpriteEngine()) << SDL_GetError();
+        // No GL anywhere: SDL_Quit unloads its driver, and the sanitizer could then not
+        // tell the driver's own leftovers from leaks of ours.
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         ASSERT_TRUE(rs::OpenFullScreen(800, 600, 32, "")) << SDL_GetError();
         ASSERT_TRUE(rs::SetFrameRateLimit(60));
         ASSERT_TRUE(ri::InitKeyboardInput());
@@ -195,9 +118,8 @@ class SdlDisplayInput : public ::testing::Test {
         XSync(xtest_, False);
     }
 
-    XServer server_;
+    PrivateXServer server_;
     Display* xtest_ = nullptr;
-    std::map<std::string, std::string> saved_;
     int movedX_ = 0;
     int movedY_ = 0;
     bool anyMoveRead_ = false;
