@@ -224,9 +224,11 @@ int PresentFrame(int waitRetrace) {
     if (g_state.mode == ScreenMode::FullScreen) {
         g_backend->PumpEvents();
         // While another application has the focus nothing is shown, but frames keep
-        // their pace.
-        if (g_state.active) g_backend->Present(g_backBuffer, (waitRetrace & 1) != 0);
-        const bool synced = (waitRetrace & 1) != 0 && g_backend->RetraceSynced();
+        // their pace: only a frame that was shown waited for the retrace, any other one
+        // is paced by the timer.
+        const bool retrace = (waitRetrace & 1) != 0;
+        const bool shown = g_state.active && g_backend->Present(g_backBuffer, retrace);
+        const bool synced = shown && retrace && g_backend->RetraceSynced();
         const std::int64_t period =
             FullScreenWaitPeriod(g_state, synced, g_backend->Clock().Frequency());
         if (period >= 0) {

@@ -153,8 +153,9 @@ class DisplayBackend {
     virtual void Close() = 0;
     // Handles pending events; may change State().active in full screen.
     virtual void PumpEvents() = 0;
-    virtual void Present(const Surface& backBuffer, bool waitRetrace) = 0;
-    // True when presenting waits for the display's retrace at about 60 Hz.
+    // False when the frame did not reach the display (a hidden or minimised window).
+    virtual bool Present(const Surface& backBuffer, bool waitRetrace) = 0;
+    // True when a presented frame waits for the display's retrace at about 60 Hz.
     virtual bool RetraceSynced() const = 0;
     virtual PacingClock& Clock() = 0;
 };

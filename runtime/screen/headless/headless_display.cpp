@@ -57,8 +57,16 @@ class HeadlessDisplay final : public DisplayBackend {
     void PumpEvents() override {
         if (fullScreen) State().active = focused ? 1 : 0;
     }
-    void Present(const Surface&, bool) override {}
-    bool RetraceSynced() const override { return false; }
+    bool Present(const Surface&, bool waitRetrace) override {
+        // A display at about 60 Hz holds a frame until its next retrace, as vsync does.
+        if (waitRetrace && RetraceSynced()) {
+            PacingClock& clock = Clock();
+            const std::int64_t retrace = clock.Frequency() / refreshRate;
+            clock.SleepTicks(retrace - clock.Counter() % retrace);
+        }
+        return true;
+    }
+    bool RetraceSynced() const override { return refreshRate >= 59 && refreshRate <= 61; }
     PacingClock& Clock() override {
         return realTime ? static_cast<PacingClock&>(real) : static_cast<PacingClock&>(virt);
     }

@@ -17,6 +17,7 @@ void SetHeadlessPacing(bool realTime);
 void SetHeadlessFocus(bool focused);
 
 // Refresh rate the headless display reports at a full-screen open (default 0: none).
+// At 59 to 61 Hz it acts as a vsynced display: presenting waits for the next retrace.
 void SetHeadlessRefreshRate(int hertz);
 
 }  // namespace runtime::screen::headless

@@ -38,6 +38,10 @@ class SdlDisplay final : public DisplayBackend {
         // The retrace paces the game only on a display that runs at about 60 Hz; anything
         // else is paced by the timer.
         vsync_ = mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
+        // The paddle moves by the mouse's own counts, as on the original 800 x 600 screen;
+        // by default SDL would shrink them by the scale of the logical size, so the paddle
+        // would be slower the larger the monitor. The renderer reads this when it is made.
+        SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
         renderer_ = MakeRenderer(ownWindow_, vsync_);
         ownRenderer_ = true;
         // A renderer that could not get vsync leaves the pacing to the timer.
@@ -100,10 +104,13 @@ class SdlDisplay final : public DisplayBackend {
 
     void PumpEvents() override { Pump(); }
 
-    void Present(const Surface& backBuffer, bool) override {
+    bool Present(const Surface& backBuffer, bool) override {
         if (!renderer_ || !texture_ || backBuffer.width != textureWidth_ ||
             backBuffer.height != textureHeight_)
-            return;
+            return false;
+        // SDL neither draws nor waits for the retrace while the window is hidden or
+        // minimised.
+        if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) return false;
         SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), backBuffer.width * 4);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
@@ -114,6 +121,7 @@ class SdlDisplay final : public DisplayBackend {
             SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
         }
         SDL_RenderPresent(renderer_);
+        return true;
     }
 
     bool RetraceSynced() const override { return vsync_; }
@@ -191,6 +199,8 @@ void SdlDisplay::Pump() {
                 runtime::input::sdl::HandleEvent(event);
                 break;
             case SDL_WINDOWEVENT: {
+                // A window that loses the keyboard lets go of every key.
+                runtime::input::sdl::HandleEvent(event);
                 SDL_Window* own = g_display.ownWindow_;
                 if (own && g_display.fullScreen_ && event.window.windowID == SDL_GetWindowID(own)) {
                     if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) State().active = 1;

@@ -84,10 +84,14 @@ TEST_F(Input, AnyKeyQuestions) {
     EXPECT_EQ(ri::KeyWentUp(0x32), 0);
     EXPECT_EQ(ri::KeyWentUp(-1), 0);
 
-    // Numbers outside the keyboard are never down.
+    // Numbers outside the keyboard are never down, and posting them changes no key.
     EXPECT_EQ(ri::KeyIsDown(256), 0);
     EXPECT_EQ(ri::KeyWentUp(-7), 0);
+    const auto keys = ri::Keyboard().keys;
     ri::PostKey(999, true);
+    ri::PostKey(-3, true);
+    Frame();
+    EXPECT_EQ(ri::Keyboard().keys, keys);
 }
 
 TEST_F(Input, MouseMotionIsSummedAndThePositionKeptOnScreen) {

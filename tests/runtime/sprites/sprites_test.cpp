@@ -281,6 +281,52 @@ TEST_F(Sprites, RectangleAndPixelCollisions) {
     EXPECT_EQ(SpritePixelsOverlap(2, 0, 0, 1, -30, -30), 0);
 }
 
+TEST_F(Sprites, PixelCollisionsAgreeWithWhatDrawingShowsWhenBothSpritesAreClipped) {
+    // Each picture is solid colour outside its clip and sparse dots inside, so a test that
+    // read either sprite from its image corner instead of its clip corner would collide
+    // where the drawn sprites do not.
+    auto make = [](int n, int width, int height, int cx, int cy, int cw, int ch, int seed) {
+        ASSERT_TRUE(MakeBlankSprite(n, width, height));
+        Surface& s = *FindSprite(n)->surface;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const bool inClip = x >= cx && x < cx + cw && y >= cy && y < cy + ch;
+                const bool dot = (x * 7 + y * 13 + seed) % 11 == 0;
+                s.At(x, y) = !inClip || dot ? 0x808080u : 0u;
+            }
+        SetSpriteClip(n, cx, cy, cw, ch);
+    };
+    make(1, 24, 20, 9, 6, 10, 8, 0);
+    make(2, 30, 26, 14, 11, 12, 9, 5);
+    ASSERT_TRUE(MakeBlankSprite(10, 64, 64));
+    ASSERT_TRUE(MakeBlankSprite(11, 64, 64));
+    auto drawAlone = [](int canvas, int n, int x, int y) {
+        SelectTarget(canvas);
+        runtime::screen::FillTarget(0, 0, 0);
+        DrawSprite(n, x, y);
+    };
+    int hits = 0, nearMisses = 0;
+    for (int dy = -10; dy <= 9; ++dy)
+        for (int dx = -13; dx <= 11; ++dx) {
+            drawAlone(10, 1, 24, 24);
+            drawAlone(11, 2, 24 + dx, 24 + dy);
+            SelectTarget(-1);
+            const auto& a = FindSprite(10)->surface->pixels;
+            const auto& b = FindSprite(11)->surface->pixels;
+            int shown = 0;
+            for (std::size_t i = 0; i < a.size(); ++i)
+                shown |= (a[i] & 0xFFFFFFu) != 0 && (b[i] & 0xFFFFFFu) != 0;
+            ASSERT_EQ(SpritePixelsOverlap(1, 24, 24, 2, 24 + dx, 24 + dy), shown)
+                << dx << ", " << dy;
+            ASSERT_EQ(SpritePixelsOverlap(2, 24 + dx, 24 + dy, 1, 24, 24), shown)
+                << dx << ", " << dy;
+            hits += shown;
+            nearMisses += !shown && SpritesOverlap(1, 24, 24, 2, 24 + dx, 24 + dy);
+        }
+    EXPECT_GT(hits, 10);
+    EXPECT_GT(nearMisses, 10);
+}
+
 TEST_F(Sprites, BitmapFilesHaveTheExactLayout) {
     for (int w = 1; w <= 4; ++w) {
         MakeMarked(7, w, 2);
