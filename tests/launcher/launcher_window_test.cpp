@@ -116,6 +116,9 @@ TEST_F(Launcher, WindowAndGadgetsAreLaidOutWithTheirNumbersAndTexts) {
         EXPECT_EQ(at.height, e.height);
         EXPECT_EQ(gui::GetGadgetTextOf(e.gadget), e.text);
     }
+    // Nothing is picked when the launcher appears.
+    EXPECT_EQ(gui::PollEvent(), 0);
+    EXPECT_EQ(gui::GetGadgetTextOf(0), "");
     EXPECT_TRUE(GTK_IS_TREE_VIEW(gtk::GadgetControl(0)));
     EXPECT_TRUE(GTK_IS_TREE_VIEW(gtk::GadgetControl(1)));
     EXPECT_TRUE(tessaly_test::ListItems(1).empty());

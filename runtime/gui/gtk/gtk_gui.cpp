@@ -19,7 +19,15 @@ struct GadgetWindow {
     GtkWidget* fixed = nullptr;
     int width = 0;  // client size last seen, to tell real size changes
     int height = 0;
+    guint showing = 0;  // the idle call that shows the window, until it has run
 };
+
+gboolean ShowWindow(gpointer data) {
+    auto* w = static_cast<GadgetWindow*>(data);
+    w->showing = 0;
+    gtk_widget_show(w->window);
+    return G_SOURCE_REMOVE;
+}
 
 struct Gadget {
     GadgetKind kind = GadgetKind::Text;
@@ -211,11 +219,18 @@ class GtkToolkit final : public GadgetToolkit {
         gtk_widget_set_size_request(w->fixed, spec.width, spec.height);
         gtk_container_add(GTK_CONTAINER(window), w->fixed);
         gtk_window_set_default_size(window, spec.width, spec.height);
+        // The window itself holds the keyboard focus when it appears, as a plain window
+        // does: focusing the first gadget would pick the first row of a tree or list.
+        gtk_widget_set_can_focus(w->fixed, TRUE);
+        gtk_window_set_focus(window, w->fixed);
         gtk_window_move(window, spec.x, spec.y);
         g_signal_connect(w->window, "delete-event", G_CALLBACK(OnDelete), w);
         g_signal_connect(w->window, "size-allocate", G_CALLBACK(OnWindowSize), w);
         gtk_widget_show(w->fixed);
-        if (spec.style.visible) gtk_widget_show(w->window);
+        // The program fills the window with its gadgets before it next listens for events;
+        // the window appears then, whole, so no click can land in it before its gadgets.
+        if (spec.style.visible)
+            w->showing = g_idle_add_full(G_PRIORITY_HIGH_IDLE, ShowWindow, w, nullptr);
         windows_.push_back(w);
         return w;
     }
@@ -223,6 +238,7 @@ class GtkToolkit final : public GadgetToolkit {
     void CloseWindow(void* native) override {
         auto* w = static_cast<GadgetWindow*>(native);
         std::erase(windows_, w);
+        if (w->showing) g_source_remove(w->showing);
         gtk_widget_destroy(w->window);
         delete w;
         // Gone from the desktop now, even if no event is read for a while.

@@ -49,8 +49,16 @@ bool WaitUntilShown(GtkWindow* window) {
         gtk_widget_get_allocation(w, &at);
         return at.x >= 0 && at.y >= 0;
     };
-    return WaitUntil([&] {
-        if (!gtk_widget_get_mapped(widget) || !content || !placed(content)) return false;
+    // Drawn once means laid out: GTK paints only what it has placed.
+    bool drawn = false;
+    const gulong handler =
+        g_signal_connect_after(widget, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t*, gpointer flag) {
+                                   *static_cast<bool*>(flag) = true;
+                                   return gboolean(FALSE);
+                               }),
+                               &drawn);
+    const bool shown = WaitUntil([&] {
+        if (!drawn || !gtk_widget_get_mapped(widget) || !content || !placed(content)) return false;
         GList* children = gtk_container_get_children(GTK_CONTAINER(content));
         bool all = true;
         for (GList* c = children; c; c = c->next)
@@ -58,6 +66,8 @@ bool WaitUntilShown(GtkWindow* window) {
         g_list_free(children);
         return all;
     });
+    g_signal_handler_disconnect(widget, handler);
+    return shown;
 }
 
 std::vector<std::string> ListItems(int g) {
