@@ -91,7 +91,6 @@ std::optional<PacingMode> runPacingChoice() {
     quads::MakeQuadSprite(0, Flare);
     quads::MakeQuadSprite(1, Highlight);
 
-    PacingMode pacing = PacingMode::RefreshPacing;
     int titleX = 410;
     int frameCount = 0;
     int row = 0;
@@ -119,7 +118,8 @@ std::optional<PacingMode> runPacingChoice() {
 
         if (input::KeyIsDown(input::KeyReturn)) return PacingMode(row);
         if (input::KeyIsDown(input::KeyEscape)) return std::nullopt;
-        if (event == gui::EventCloseRequest) return pacing;
+        // The close box leaves the pacing as it started, whatever row is lit.
+        if (event == gui::EventCloseRequest) return PacingMode::RefreshPacing;
     }
 }
 
