@@ -23,6 +23,7 @@ ScreenState MakeInitialState() {
 
 ScreenState g_state = MakeInitialState();
 DisplayBackend* g_backend = nullptr;
+void* (*g_windowResolver)(void*) = nullptr;
 
 // The one drawing output OpenScreenDrawing hands out, and the destination PlotPixel writes
 // to (a copy taken by BeginDrawing; null while no drawing is going on).
@@ -143,8 +144,13 @@ int OpenFullScreen(int width, int height, int /*depth: always 32 here*/, const c
     return MarkScreenOpen(ScreenMode::FullScreen, nullptr);
 }
 
+void SetWindowResolver(void* (*resolve)(void* window)) {
+    g_windowResolver = resolve;
+}
+
 int OpenScreenInWindow(void* window, int x, int y, int width, int height, int autoStretch,
                        int rightMargin, int bottomMargin) {
+    if (window && g_windowResolver) window = g_windowResolver(window);
     if (!window) return 0;
     width = std::int16_t(width);
     height = std::int16_t(height);

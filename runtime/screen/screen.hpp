@@ -81,6 +81,10 @@ int OpenFullScreen(int width, int height, int depth, const char* title);
 int OpenScreenInWindow(void* window, int x, int y, int width, int height, int autoStretch,
                        int rightMargin, int bottomMargin);
 
+// The window library hands out handles of its own; it installs this to turn one into the
+// window the display backend shows the screen in. Handles it does not know pass unchanged.
+void SetWindowResolver(void* (*resolve)(void* window));
+
 // Discards every sprite, closes the screen; the size becomes 0 x 0.
 int CloseScreenDisplay();
 
