@@ -3,18 +3,24 @@
 #include <optional>
 #include <string>
 
+#include "game/state/game_state.hpp"
+
 // The two windows before the game: the launcher, where the player starts the full game or
 // one level file, starts the level editor or quits; then the small window that asks how
 // frames are paced, before the full screen opens.
 namespace launcher {
 
+// The play mode and the pacing are the game state's own types; the launcher fixes them
+// once, with the level file's path for a single level.
 struct PlayMode {
-    enum Kind { FullGame, SingleLevel };
-    Kind kind = FullGame;
+    using Kind = game::state::PlayMode;
+    static constexpr Kind FullGame = Kind::FullGame;
+    static constexpr Kind SingleLevel = Kind::SingleLevel;
+    Kind kind = Kind::FullGame;
     std::string levelPath;  // SingleLevel: the level file's full path
 };
 
-enum class PacingMode { RefreshPacing = 0, TimerPacing = 1 };
+using PacingMode = game::state::PacingMode;
 
 // What the launcher window ended with: a game to start, or Quit ("Quit" or its close box).
 struct LauncherChoice {
