@@ -69,8 +69,8 @@ const char* OutcomeName(LevelOutcome outcome) {
 }
 
 // Feeds the input for the coming frame: moves the paddle under the ball that will come
-// down first, catching a ball on the right half with the paddle's left end so it turns
-// back, and holds the button (serve, gun and rocket).
+// down first, catching it with the paddle's left end (which turns it back left) when it is
+// right of the bricks still to break, and holds the button (serve, gun and rocket).
 void Autopilot() {
     const game::play::PlayState& s = Play();
     const game::play::Ball* ball = &s.ball;
@@ -84,10 +84,20 @@ void Autopilot() {
     if (const auto* paddle = runtime::sprites::FindSprite(s.paddleSprite))
         width = paddle->shownWidth;
     const int nextX = ball->x + ball->dx;
+    // Send the ball towards the bricks still to break: the middle of those left.
+    long long sum = 0;
+    int count = 0;
+    for (const game::levels::Brick& brick : game::levels::Bricks()) {
+        if (!game::levels::IsBrickCode(brick.code) || brick.code == game::levels::kSteelBrick)
+            continue;
+        sum += brick.x + 15;
+        ++count;
+    }
+    const int aimX = count > 0 ? int(sum / count) : 400;
     // A ball caught in a side wall's band turns every frame and creeps along the wall; it
     // only gets out when it leaves the paddle fast, so aim to send it into the wall.
     int want;
-    if (nextX < 23 || (nextX >= 400 && nextX <= 760))
+    if (nextX < 23 || (nextX >= aimX && nextX <= 760))
         want = nextX - 4;  // on the left end: turned back left
     else if (nextX > 760)
         want = nextX - 30;  // right of the left end: keeps going right

@@ -105,7 +105,7 @@ TEST(Replay, AutopilotOnTheBarrierAndDescentLevels) {
           "f=1000 score=1500 lives=3 bricks=89 level=7 ball=483,375,4,-5,1 paddle=479 capsules=0",
           0},
          {2000,
-          "f=2000 score=5000 lives=3 bricks=64 level=7 ball=755,215,2,-5,1 paddle=725 capsules=0",
+          "f=2000 score=4500 lives=3 bricks=68 level=7 ball=700,365,1,5,1 paddle=696 capsules=0",
           0}});
 
     PlayOptions descent;
