@@ -110,10 +110,12 @@ bool UpdateMainBall() {
 void MovePaddle() {
     PlayState& s = Play();
     runtime::input::ReadMouse();
-    const int m = runtime::input::MouseMoveX();
-    const std::int32_t candidate = s.reversedControls ? s.paddleX - m : s.paddleX + m;
+    const std::int64_t m = runtime::input::MouseMoveX();
+    // Summed in 64 bits: a huge movement is simply out of range (as the wrapped 32-bit sum
+    // was), instead of an overflow.
+    const std::int64_t candidate = s.reversedControls ? s.paddleX - m : s.paddleX + m;
     // Out of range the paddle stays where it was instead of stopping at the edge.
-    if (candidate > 0 && candidate < 726) s.paddleX = candidate;
+    if (candidate > 0 && candidate < 726) s.paddleX = std::int32_t(candidate);
 }
 
 void Serve() {
