@@ -2,6 +2,7 @@
 
 #include "game/presentation/font.hpp"
 #include "game/presentation/pack.hpp"
+#include "game/presentation/sequences.hpp"
 #include "game/presentation/star_field.hpp"
 #include "game/scores/high_scores.hpp"
 #include "game/state/game_state.hpp"
@@ -90,7 +91,7 @@ void stepNameEntry() {
 }  // namespace
 
 void runGameOver() {
-    resetWindowPhase();
+    game::presentation::windowPhase() = 0;
     qualified = false;
     typedName.clear();
     runtime::sound::StopMedia();
@@ -122,7 +123,7 @@ void runGameOver() {
         else
             StepHighScoreScroller();
         game::presentation::drawStarField();
-        scrollWindowBackground(kWindowBackground);
+        game::presentation::scrollWindowBand(kWindowBackground);
         runtime::screen::PresentFrame();
         runtime::input::ReadKeyboard();
         // Escape drops an unfinished name. Closing the window ends the phase too, with
