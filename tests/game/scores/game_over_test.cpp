@@ -5,7 +5,9 @@
 #include "runtime/input/input.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/sound/headless/headless_sound.hpp"
+#include "runtime/sound/sound.hpp"
 #include "score_folder.hpp"
+#include "tests/runtime/sound/test_waves.hpp"
 
 namespace game::scores {
 namespace {
@@ -14,6 +16,15 @@ using Kind = runtime::input::headless::ScriptEvent::Kind;
 
 class GameOver : public ScoreFolder {
   protected:
+    // The key click, standing in for the one of the game's pack, which this folder lacks.
+    void SetUp() override {
+        ScoreFolder::SetUp();
+        tessaly_test::WaveRecipe recipe;
+        recipe.data = tessaly_test::Pcm16({1, 2, 3, 4});
+        const auto click = tessaly_test::MakeWave(recipe);
+        runtime::sound::LoadSoundFromMemory(1, click.data(), click.size());
+    }
+
     // Taps the keys one after the other, each held for two frames, then holds Escape.
     void Run(std::int32_t score, std::initializer_list<int> keys) {
         std::vector<runtime::input::headless::ScriptEvent> script;
