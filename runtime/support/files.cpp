@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "runtime/support/path.hpp"
@@ -127,7 +128,7 @@ void CloseAllFiles() {
     current = nullptr;
 }
 
-std::string ReadTextLine() {
+std::string ReadTextLine(std::size_t keep) {
     std::string line;
     if (current == nullptr) return line;
     OpenFile& file = *current;
@@ -141,7 +142,7 @@ std::string ReadTextLine() {
             if (next >= 0 && next != '\n') --file.pos;
             break;
         }
-        line.push_back(char(c));
+        if (line.size() < keep) line.push_back(char(c));
     }
     return line;
 }
@@ -158,6 +159,48 @@ int WriteTextLine(std::string_view text) {
     std::string line(text);
     line += "\r\n";
     return int(WriteAll(file.fd, line.data(), line.size()));
+}
+
+int FinishFileNumber(int fileNumber) {
+    if (fileNumber < 0 || std::size_t(fileNumber) >= table.size()) return 0;
+    OpenFile*& file = table[std::size_t(fileNumber)];
+    if (file == nullptr) return 0;
+    if (file == current) current = nullptr;
+    // Devices and pipes have nothing to sync; only a real error counts.
+    int ok = ::fsync(file->fd) == 0 || errno == EINVAL || errno == EROFS;
+    if (::close(file->fd) != 0 && errno != EINTR) ok = 0;
+    delete file;
+    file = nullptr;
+    return ok ? 1 : 0;
+}
+
+int ReplaceFile(std::string_view from, std::string_view to) {
+    const std::string source = PlatformPath(from);
+    const std::string target = PlatformPath(to);
+    if (source.empty() || target.empty()) return 0;
+    if (::rename(source.c_str(), target.c_str()) != 0) return 0;
+    // The new name is only safe on the disk once its folder is written too.
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return 1;
+}
+
+bool FileCanBeReplaced(std::string_view fileName) {
+    const std::string path = PlatformPath(fileName);
+    if (path.empty()) return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+    return !S_ISDIR(info.st_mode);
+}
+
+int DeleteFile(std::string_view fileName) {
+    const std::string path = PlatformPath(fileName);
+    return !path.empty() && ::unlink(path.c_str()) == 0 ? 1 : 0;
 }
 
 }  // namespace runtime::support

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,10 +31,28 @@ void CloseAllFiles();
 
 // The next line of the current file, without its ending (CR LF, LF, CR or a NUL byte).
 // At the end of the file the part read so far; without a current file the empty text.
-std::string ReadTextLine();
+// Only the first `keep` bytes of the line are kept; the rest is read past, so a damaged
+// file with one endless line cannot take all the memory.
+std::string ReadTextLine(std::size_t keep = std::string::npos);
 
 // Writes the text and CR LF to the current file and returns the number of bytes written;
 // 0 without a current file.
 int WriteTextLine(std::string_view text);
+
+// Writes the file's contents through to the disk and closes it. 1 when the disk took
+// everything, 0 when it reported an error (a full disk may only say so here).
+int FinishFileNumber(int fileNumber);
+
+// Puts the file `from` in the place of `to` in one step: a reader sees the old file or the
+// new one, never a mix, even if the program dies part-way. `to` must not be a folder.
+// Nonzero on success; on failure both files stay as they were.
+int ReplaceFile(std::string_view from, std::string_view to);
+
+// True when nothing is in the way of a file of that name being replaced: it is missing or
+// is not a folder.
+bool FileCanBeReplaced(std::string_view fileName);
+
+// Removes the file (not a folder). Nonzero on success.
+int DeleteFile(std::string_view fileName);
 
 }  // namespace runtime::support

@@ -101,5 +101,24 @@ TEST_F(Files, LinesNeverGoToAFileThatIsNotCurrent) {
     EXPECT_EQ(ReadRaw(second), "again\r\n");
 }
 
+TEST_F(Files, LongLinesAreCutAndFilesReplacedWhole) {
+    const std::string path = folder / "long.txt", fresh = folder / "fresh.txt";
+    WriteRaw(path, std::string(100000, 'x') + "\r\nnext\r\n");
+    ASSERT_NE(OpenFileForReading(3, path), 0);
+    EXPECT_EQ(ReadTextLine(5), "xxxxx");  // the rest of the line is read past
+    EXPECT_EQ(ReadTextLine(5), "next");
+
+    ASSERT_NE(CreateFileForWriting(3, fresh), 0);
+    EXPECT_EQ(WriteTextLine("new"), 5);
+    EXPECT_EQ(FinishFileNumber(3), 1);
+    EXPECT_EQ(WriteTextLine("lost"), 0);  // finished means closed
+    // A refused rename leaves both files as they were.
+    std::filesystem::create_directory(folder.path() / "in the way");
+    EXPECT_EQ(ReplaceFile(fresh, folder / "in the way"), 0);
+    EXPECT_NE(ReplaceFile(fresh, path), 0);
+    EXPECT_EQ(ReadRaw(path), "new\r\n");
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
 }  // namespace
 }  // namespace runtime::support
