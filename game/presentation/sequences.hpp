@@ -38,12 +38,4 @@ void runEnding();
 // The credits with their ring of lights, until Escape.
 void runCredits();
 
-// The scroll phase of the high-score window's background (0 to 500): the title menu and
-// the game-over screen share it, and the game-over screen starts it again at 0.
-int& windowPhase();
-
-// Moves a window background band (800 x 268) one row up and one column left inside
-// itself, or one row down and left from phase 250 on, then advances the phase.
-void scrollWindowBand(int sprite);
-
 }  // namespace game::presentation

@@ -1,0 +1,138 @@
+// The logo fading in and out on black, then the flight through the star field with the
+// five turning dot clouds between two scrolling bands.
+#include <cmath>
+
+#include "game/presentation/dot_models.hpp"
+#include "game/presentation/pack_loading.hpp"
+#include "game/presentation/phase_state.hpp"
+#include "game/presentation/sequences.hpp"
+#include "game/presentation/star_field.hpp"
+#include "runtime/input/input.hpp"
+#include "runtime/quads/quads.hpp"
+#include "runtime/screen/screen.hpp"
+#include "runtime/sound/sound.hpp"
+#include "runtime/sprites/sprites.hpp"
+#include "runtime/support/program.hpp"
+
+namespace game::presentation {
+
+namespace {
+
+using runtime::support::WaitMilliseconds;
+
+IntroState g_intro;
+
+bool SkippedOrClosed() {
+    return QuitRequested() || runtime::input::KeyIsDown(runtime::input::KeySpace) != 0 ||
+           runtime::input::KeyIsDown(runtime::input::KeyEscape) != 0;
+}
+
+// "data\logo.pak": the intro's middle picture and band, the three dot textures, the
+// loading picture and the logo.
+constexpr PackTarget kLogoPack[] = {
+    {PackTarget::Sprite, 0},  {PackTarget::Sprite, 1},  {PackTarget::Texture, 2},
+    {PackTarget::Texture, 3}, {PackTarget::Texture, 4}, {PackTarget::Sprite, 900},
+    {PackTarget::Texture, 5},
+};
+
+// Which quad sprite draws which cloud, how fast each turns and how bright its dots are.
+struct CloudStyle {
+    int model;
+    int dax, day, daz;
+    int quad;
+    int alphaBase;  // -1: follows the zoom
+};
+constexpr CloudStyle kClouds[] = {
+    {1, 0, 0, 2, 2, 100}, {2, 2, 0, 4, 0, 10}, {3, 0, 5, 0, 1, 5},
+    {4, 5, 5, 0, 1, 4},   {5, 1, 1, 3, 1, -1},
+};
+
+}  // namespace
+
+IntroState& Intro() {
+    return g_intro;
+}
+
+bool logoFrame() {
+    namespace quads = runtime::quads;
+    IntroState& s = g_intro;
+    runtime::screen::FillTarget(0, 0, 0);
+    quads::BeginQuadScene();
+    quads::DrawQuadSprite(3, 272, 172, s.logoAlpha);  // centres the 256 x 256 logo
+    quads::EndQuadScene();
+    // Both steps run in one frame, so the turn at 255 already steps back to 254.
+    if (s.logoRising) {
+        if (s.logoAlpha < 255) ++s.logoAlpha;
+        if (s.logoAlpha == 255) s.logoRising = false;
+    }
+    if (!s.logoRising) {
+        if (s.logoAlpha > 0) --s.logoAlpha;
+        if (s.logoAlpha == 0) return false;  // faded out: this frame is not shown
+    }
+    runtime::screen::PresentFrame();
+    WaitMilliseconds(1);
+    runtime::input::ReadKeyboard();
+    return !SkippedOrClosed();
+}
+
+void runLogo() {
+    LoadPackInto("data\\logo.pak", kLogoPack);
+    runtime::sound::LoadMedia(0, "sfx\\logo.mp3");  // started by the introduction
+    for (int q = 0; q < 4; ++q)
+        runtime::quads::MakeQuadSprite(q, q + 2);
+    g_intro.logoAlpha = 0;
+    g_intro.logoRising = true;
+    while (logoFrame()) {
+    }
+    if (QuitRequested()) return;
+    WaitMilliseconds(1000);
+    runtime::screen::FillTarget(0, 0, 0);
+}
+
+bool introFrame() {
+    namespace sprites = runtime::sprites;
+    IntroState& s = g_intro;
+    runtime::screen::FillTarget(0, 0, 0);
+    drawStarField();
+    sprites::DrawSprite(0, 0, 220);
+    sprites::DrawSprite(1, 0, 380);
+    sprites::DrawSprite(1, 0, 200);
+    // The band turns one pixel to the left inside itself; its last clip stays set, so the
+    // bands above are drawn from its second column on.
+    sprites::SelectTarget(1);
+    sprites::SetSpriteClip(1, 0, 0, 1, 20);
+    sprites::DrawSprite(1, 799, 0);
+    sprites::SetSpriteClip(1, 1, 0, 800, 20);
+    sprites::DrawSprite(1, 0, 0);
+    sprites::SelectTarget(-1);
+
+    for (const CloudStyle& cloud : kClouds) {
+        SelectModel(cloud.model);
+        RotateModel(cloud.dax, cloud.day, cloud.daz);
+        const int base =
+            cloud.alphaBase >= 0 ? cloud.alphaBase : int(std::nearbyint(50.0f - 4.0f * s.zoom));
+        DrawModel(cloud.quad, 400, 300, s.zoom, base);
+    }
+
+    runtime::screen::PresentFrame();
+    WaitMilliseconds(1);
+    runtime::input::ReadKeyboard();
+    s.zoom += s.zoomStep;
+    if (s.zoom > 2.0f || s.zoom < 1.0f) s.zoomStep = -s.zoomStep;
+    return !SkippedOrClosed();
+}
+
+void runIntro() {
+    g_intro.zoom = 1.0f;
+    g_intro.zoomStep = 0.005f;
+    runtime::sound::PlayMedia(0);
+    while (introFrame()) {
+    }
+    if (QuitRequested()) return;
+    runtime::screen::FillTarget(0, 0, 0);
+    runtime::sprites::DrawSprite(900, 0, 210);
+    runtime::screen::PresentFrame();
+    WaitMilliseconds(1000);
+}
+
+}  // namespace game::presentation

@@ -1,0 +1,44 @@
+#include "game/presentation/pack_loading.hpp"
+
+#include "game/presentation/pack.hpp"
+#include "runtime/sound/sound.hpp"
+#include "runtime/sprites/sprites.hpp"
+
+namespace game::presentation {
+
+namespace {
+
+void Load(const PackTarget& target, const PackContent& content) {
+    // A missing or damaged entry creates nothing; the phase runs without that picture.
+    if (!content) return;
+    switch (target.kind) {
+        case PackTarget::Sprite:
+            runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size, 0);
+            break;
+        case PackTarget::Texture:
+            runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size,
+                                                   runtime::sprites::Texture);
+            break;
+        case PackTarget::Sound:
+            runtime::sound::LoadSoundFromMemory(target.number, content.bytes, content.size);
+            break;
+    }
+}
+
+}  // namespace
+
+void LoadPackInto(std::string_view pack, std::span<const PackTarget> targets) {
+    OpenPack(pack);
+    for (const PackTarget& target : targets)
+        Load(target, NextPackEntry());
+    ClosePack();
+}
+
+void LoadPackSprites(std::string_view pack, int first, int count) {
+    OpenPack(pack);
+    for (int i = 0; i < count; ++i)
+        Load({PackTarget::Sprite, first + i}, NextPackEntry());
+    ClosePack();
+}
+
+}  // namespace game::presentation

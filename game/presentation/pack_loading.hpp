@@ -1,0 +1,22 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+// Reading a pack into the numbers a phase uses: each entry in turn becomes a picture, a
+// texture for a quad sprite or a sound, and a missing entry leaves its number as it was.
+namespace game::presentation {
+
+struct PackTarget {
+    enum Kind { Sprite, Texture, Sound } kind;
+    int number;
+};
+
+// Opens the pack, reads one entry per target in order, closes it. A pack that cannot be
+// opened reads nothing.
+void LoadPackInto(std::string_view pack, std::span<const PackTarget> targets);
+
+// Reads count entries into the consecutive plain sprites first, first + 1, ...
+void LoadPackSprites(std::string_view pack, int first, int count);
+
+}  // namespace game::presentation
