@@ -1,8 +1,7 @@
 #include <string>
 
 #include "game/presentation/font.hpp"
-#include "game/presentation/pack.hpp"
-#include "game/presentation/sequences.hpp"
+#include "game/presentation/pack_loading.hpp"
 #include "game/presentation/star_field.hpp"
 #include "game/scores/high_scores.hpp"
 #include "game/state/game_state.hpp"
@@ -46,17 +45,14 @@ bool qualified = false;
 std::string typedName;
 
 void LoadGameOverPack() {
-    using namespace game::presentation;
-    OpenPack("data\\gameover.pak");
-    for (int sprite = 0; sprite <= 4; ++sprite) {
-        if (const PackContent entry = NextPackEntry())
-            runtime::sprites::LoadSpriteFromMemory(sprite, entry.bytes, entry.size);
-    }
-    for (int sound = 0; sound <= 1; ++sound) {
-        if (const PackContent entry = NextPackEntry())
-            runtime::sound::LoadSoundFromMemory(sound, entry.bytes, entry.size);
-    }
-    ClosePack();
+    using game::presentation::PackTarget;
+    constexpr PackTarget kPack[] = {
+        {PackTarget::Sprite, kTitle},        {PackTarget::Sprite, kNamePrompt},
+        {PackTarget::Sprite, kEmptySlot},    {PackTarget::Sprite, kWindowBackground},
+        {PackTarget::Sprite, kWindowBorder}, {PackTarget::Sound, kGameOverSound},
+        {PackTarget::Sound, kKeySound},
+    };
+    game::presentation::LoadPackInto("data\\gameover.pak", kPack);
 }
 
 // One frame of the name entry: the prompt, the ten slots, and the keys let go since the
@@ -91,7 +87,7 @@ void stepNameEntry() {
 }  // namespace
 
 void runGameOver() {
-    game::presentation::windowPhase() = 0;
+    resetWindowPhase();
     qualified = false;
     typedName.clear();
     runtime::sound::StopMedia();
@@ -123,7 +119,7 @@ void runGameOver() {
         else
             StepHighScoreScroller();
         game::presentation::drawStarField();
-        game::presentation::scrollWindowBand(kWindowBackground);
+        scrollWindowBackground(kWindowBackground);
         runtime::screen::PresentFrame();
         runtime::input::ReadKeyboard();
         // Escape drops an unfinished name. Closing the window ends the phase too, with

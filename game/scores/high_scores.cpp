@@ -38,6 +38,7 @@ std::array<HighScoreEntry, kPlaces> orderedTable;
 
 int scrollerRow = 0;
 int scrollerDivider = 0;  // 0 to 2: the window moves every third frame
+int windowPhase = 0;      // 0 to 500
 
 // The font has glyphs for digits, small letters and the space only, and any other byte
 // would draw whatever sprite happens to have its number. A name from a damaged or
@@ -186,6 +187,34 @@ void SaveHighScore(std::int32_t score, std::string_view name) {
     // The table shown is always the one on the disk.
     LoadHighScores();
     DrawHighScoreTable();
+}
+
+void scrollWindowBackground(int sprite) {
+    if (SelectTarget(sprite) != 0) {
+        // Each copy of the sprite onto itself goes through a temporary; the last clip stays
+        // on the sprite for its next drawing, as it always has.
+        if (windowPhase < 250) {
+            SetSpriteClip(sprite, 0, 0, 800, 1);
+            DrawSprite(sprite, 0, 267);
+            SetSpriteClip(sprite, 0, 1, 800, 268);
+            DrawSprite(sprite, 0, 0);
+        } else {
+            SetSpriteClip(sprite, 0, 267, 800, 1);
+            DrawSprite(sprite, 0, 0);
+            SetSpriteClip(sprite, 0, 0, 800, 267);
+            DrawSprite(sprite, 0, 1);
+        }
+        SetSpriteClip(sprite, 0, 0, 1, 268);
+        DrawSprite(sprite, 799, 0);
+        SetSpriteClip(sprite, 1, 0, 800, 268);
+        DrawSprite(sprite, 0, 0);
+        SelectTarget(-1);
+    }
+    if (++windowPhase > 500) windowPhase = 0;
+}
+
+void resetWindowPhase() {
+    windowPhase = 0;
 }
 
 }  // namespace game::scores

@@ -51,4 +51,11 @@ void setHighScoreScrollerRow(int row);
 void restartHighScoreScroller(int row);
 int highScoreScrollerRow();
 
+// Turns an 800 x 268 window background one step inside its own sprite: up and left for
+// the first 250 steps of the window phase, down and left for the rest, then over again.
+// The title menu (sprite 1) and the game-over screen (sprite 3) share the phase, which
+// carries on from one to the other; the game-over screen starts it at 0.
+void scrollWindowBackground(int sprite);
+void resetWindowPhase();
+
 }  // namespace game::scores

@@ -1,0 +1,237 @@
+// The score files, their order, what qualifies, saves that never lose the table, the
+// table picture with its scroller, and the game-over screen's name entry with scripted
+// keys. Each test runs in a game folder of its own with an empty data folder.
+#include "game/scores/high_scores.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "game/presentation/star_field.hpp"
+#include "game/state/game_state.hpp"
+#include "runtime/input/headless/script_input.hpp"
+#include "runtime/input/input.hpp"
+#include "runtime/screen/screen.hpp"
+#include "runtime/sound/headless/headless_sound.hpp"
+#include "runtime/sound/sound.hpp"
+#include "runtime/sprites/sprites.hpp"
+#include "runtime/support/files.hpp"
+#include "tests/runtime/sound/test_waves.hpp"
+#include "tests/runtime/support/temp_folder.hpp"
+#include "tools/headless/runner.hpp"
+
+namespace game::scores {
+namespace {
+
+namespace fs = std::filesystem;
+
+class HighScores : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        tools::headless::StartHeadlessRuntime();
+        static const bool stars = (game::presentation::createStarField(), true);
+        (void)stars;
+        fs::create_directory(folder.path() / "data");
+        fs::current_path(folder.path());
+    }
+    void TearDown() override {
+        runtime::support::CloseAllFiles();
+        fs::current_path(home);
+    }
+    static void Write(const char* name, const std::string& bytes) {
+        std::ofstream(name, std::ios::binary) << bytes;
+    }
+    static std::string Read(const char* name) {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    const fs::path home = fs::current_path();
+    TempFolder folder;
+};
+
+std::string Repeat(const std::string& line, int times) {
+    std::string text;
+    while (times-- > 0)
+        text += line;
+    return text;
+}
+
+TEST_F(HighScores, MissingFilesStartEmptyAndSavingFillsTheTenthLine) {
+    LoadHighScores();
+    EXPECT_EQ(orderedHighScores()[0].score, 0);
+    EXPECT_TRUE(scoreQualifies(1));
+    EXPECT_FALSE(scoreQualifies(0));
+    SaveHighScore(1234, "ann");
+    EXPECT_EQ(Read("data/number.bin"), Repeat("0\r\n", 9) + "1234\r\n");
+    EXPECT_EQ(Read("data/name.bin"), Repeat("\r\n", 9) + "ann\r\n");
+    EXPECT_FALSE(fs::exists("data/number.bin.tmp") || fs::exists("data/name.bin.tmp"));
+
+    SaveHighScore(500, "");  // read back in order, the empty name as "unknown"
+    EXPECT_EQ(orderedHighScores()[0].name, "ann");
+    EXPECT_EQ(orderedHighScores()[1].name, "unknown");
+}
+
+TEST_F(HighScores, EqualScoresKeepTheirFileOrder) {
+    Write("data/number.bin", "5\r\n70\r\n5\r\n70\r\n0012\r\n9\r\n8\r\n7\r\n6\r\n3\r\n");
+    Write("data/name.bin", "e\r\nf\r\ng\r\nh\r\ni\r\nj\r\nk\r\nl\r\nm\r\nn\r\n");
+    LoadHighScores();
+    const auto& table = orderedHighScores();
+    std::string order;
+    for (const HighScoreEntry& entry : table)
+        order += entry.name;
+    EXPECT_EQ(order, "fhijklmegn");
+    EXPECT_EQ(table[2].score, 12);
+    EXPECT_FALSE(scoreQualifies(3));  // equal to the tenth
+    EXPECT_TRUE(scoreQualifies(4));
+
+    SaveHighScore(70, "new");  // written last, so below the equal scores
+    EXPECT_EQ(table[2].name, "new");
+}
+
+TEST_F(HighScores, DamagedAndHostileFilesReadWithoutHarm) {
+    // Letters, a minus sign, a number past 32 bits, binary bytes, every line ending, and
+    // only seven lines; an endless name, punctuation and bytes that are sprite numbers.
+    Write("data/number.bin", "abc\n-17\r99999999999\r\n\x01\xff\x7f\n 42x\r\n\t5\n2000000000");
+    Write("data/name.bin",
+          std::string(3'000'000, 'q') + "\r\nJean-Luc O'Brien\r\n" + "\x01\x02zed\xc3\xa9\r\n");
+    LoadHighScores();
+    const auto& table = orderedHighScores();
+    EXPECT_EQ(table[0].score, 2000000000);
+    EXPECT_EQ(table[1].score, 1215752191);  // wrapped around in 32 bits
+    EXPECT_EQ(table[1].name, "zed");
+    EXPECT_EQ(table[2].score, 42);
+    EXPECT_EQ(table[3].name, "qqqqqqqqqq");
+    EXPECT_EQ(table[4].score, 0);  // the negative score
+    EXPECT_EQ(table[4].name, "jeanluc ob");
+    EXPECT_FALSE(scoreQualifies(0));
+
+    // A pipe or a folder in place of a file reads as empty, without waiting.
+    fs::remove("data/name.bin");
+    ASSERT_EQ(mkfifo("data/name.bin", 0644), 0);
+    fs::remove("data/number.bin");
+    fs::create_directory("data/number.bin");
+    LoadHighScores();
+    EXPECT_EQ(table[0].score, 0);
+    EXPECT_EQ(table[0].name, "");
+}
+
+TEST_F(HighScores, AFailedSaveLeavesTheTableWhole) {
+    const std::string scores = Repeat("300\r\n", 10), names = Repeat("bea\r\n", 10);
+    Write("data/number.bin", scores);
+    Write("data/name.bin", names);
+    LoadHighScores();
+    fs::create_symlink("/dev/full", "data/name.bin.tmp");  // the disk is full
+    SaveHighScore(900, "cal");
+    EXPECT_EQ(Read("data/number.bin"), scores);
+    EXPECT_EQ(Read("data/name.bin"), names);
+    EXPECT_FALSE(fs::exists(fs::symlink_status("data/name.bin.tmp")));
+    EXPECT_EQ(orderedHighScores()[0].score, 300);
+
+    // A file that cannot be replaced keeps the other one unchanged too.
+    fs::rename("data/name.bin", "data/kept.bin");
+    fs::create_directories("data/name.bin/inside");
+    SaveHighScore(900, "cal");
+    EXPECT_EQ(Read("data/number.bin"), scores);
+
+    fs::remove_all("data");  // no data folder at all
+    SaveHighScore(900, "cal");
+    EXPECT_FALSE(fs::exists("data"));
+}
+
+// A sprite of one colour: a glyph, or a picture the table must not draw.
+std::uint32_t Solid(int sprite, int width, int height, int red) {
+    runtime::sprites::MakeBlankSprite(sprite, width, height);
+    runtime::sprites::SelectTarget(sprite);
+    runtime::screen::FillTarget(red, 0, 0);
+    runtime::sprites::SelectTarget(-1);
+    return runtime::screen::PixelOfColour(std::uint32_t(red));
+}
+
+std::uint32_t Pixel(int sprite, int x, int y) {
+    return runtime::sprites::FindSprite(sprite)->surface->At(x, y);
+}
+
+TEST_F(HighScores, TheTablePictureScrollsThroughItsWindow) {
+    const std::uint32_t one = Solid('1', 32, 32, 10), seven = Solid('7', 32, 32, 70),
+                        a = Solid('a', 32, 32, 97);
+    Solid(1, 800, 600, 255);
+    Write("data/number.bin", "17\r\n");
+    Write("data/name.bin", "\x01\x61\r\n");
+    LoadHighScores();
+    makeHighScorePictures();
+    EXPECT_EQ(Pixel(200, 470, 183), one);
+    EXPECT_EQ(Pixel(200, 502, 214), seven);
+    EXPECT_EQ(Pixel(200, 130, 183), a);
+    EXPECT_EQ(Pixel(200, 162, 183), 0u);
+
+    // Every third frame the window moves up a row and takes the picture's next row.
+    restartHighScoreScroller(182);
+    for (int frame = 1; frame <= 3; ++frame) {
+        StepHighScoreScroller();
+        EXPECT_EQ(Pixel(201, 470, 269), frame < 3 ? 0u : one);
+    }
+    EXPECT_EQ(runtime::screen::BackBuffer().At(470, 265 + 268), one);  // from its row 1
+
+    // Rows 600 and 601 lie below the picture; past 600 the scroller starts again at 0.
+    restartHighScoreScroller(599);
+    for (int frame = 1; frame <= 6; ++frame)
+        StepHighScoreScroller();
+    EXPECT_EQ(Pixel(201, 470, 267), one);
+    EXPECT_EQ(Pixel(201, 470, 269), one);  // nothing came in
+    EXPECT_EQ(highScoreScrollerRow(), 0);
+}
+
+// Plays the game-over screen with the score, tapping the keys one after the other, then
+// holding Escape. Returns how often the key click sounded.
+int PlayGameOver(std::int32_t score, std::initializer_list<int> keys) {
+    using Event = runtime::input::headless::ScriptEvent;
+    std::vector<Event> script;
+    std::uint64_t frame = runtime::screen::State().framesPresented + 3;
+    for (const int key : keys) {
+        script.push_back({frame, Event::Kind::KeyDown, key});
+        script.push_back({frame + 2, Event::Kind::KeyUp, key});
+        frame += 3;
+    }
+    script.push_back({frame, Event::Kind::KeyDown, runtime::input::KeyEscape});
+    runtime::input::headless::UseScript(std::move(script));
+    // The click of the game's pack, which the test folder lacks.
+    tessaly_test::WaveRecipe click;
+    click.data = tessaly_test::Pcm16({1, 2, 3, 4});
+    const auto wave = tessaly_test::MakeWave(click);
+    runtime::sound::LoadSoundFromMemory(1, wave.data(), wave.size());
+    runtime::sound::headless::ClearSoundStarts();
+    game::state::Game().score = score;
+    runGameOver();
+    runtime::input::PostAllKeysUp();
+    runtime::input::ReadKeyboard();
+    int clicks = 0;
+    for (const auto& start : runtime::sound::headless::SoundStarts())
+        clicks += start.sound == 1 ? 1 : 0;
+    return clicks;
+}
+
+TEST_F(HighScores, TheNameEntryTakesTenLettersBackspaceAndReturn) {
+    constexpr int a = 0x1E, b = 0x30, c = 0x2E, d = 0x20, e = 0x12, f = 0x21, g = 0x22, h = 0x23,
+                  i = 0x17, j = 0x24, k = 0x25, z = 0x2C;
+    constexpr int backspace = runtime::input::KeyBackspace, enter = runtime::input::KeyReturn;
+    EXPECT_EQ(PlayGameOver(0, {a, enter}), 0);  // a score of 0 takes no name
+    EXPECT_EQ(PlayGameOver(50, {a, b}), 2);     // Escape drops an unfinished name
+    EXPECT_FALSE(fs::exists("data/number.bin"));
+
+    // The eleventh letter is ignored; Backspace takes back the tenth.
+    EXPECT_EQ(PlayGameOver(4321, {a, b, c, d, e, f, g, h, i, j, k, backspace, z, enter}), 11);
+    EXPECT_EQ(Read("data/number.bin").substr(27), "4321\r\n");
+    EXPECT_EQ(Read("data/name.bin").substr(18), "abcdefghiz\r\n");
+    EXPECT_EQ(highScoreScrollerRow(), 0);  // Escape hands the scroller back at its top
+
+    // Closing the window ends the screen too, with nothing saved.
+    runtime::screen::State().quitRequested = true;
+    PlayGameOver(5000, {enter});
+    runtime::screen::State().quitRequested = false;
+    EXPECT_EQ(orderedHighScores()[0].score, 4321);
+}
+
+}  // namespace
+}  // namespace game::scores
