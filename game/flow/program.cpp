@@ -63,6 +63,7 @@ LevelOutcome playUntilOutcome(bool fromSetUp) {
     bool fromMenu = false;   // GameStart runs its first half only when the menu started it
     bool fromSetUp = false;  // LevelPlay starts the level, or goes on after a pause
     for (;;) {
+        if (phase == Phase::Exit) shutDown();
         enter(phase);
         switch (phase) {
             case Phase::Logo:

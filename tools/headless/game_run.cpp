@@ -26,20 +26,42 @@ const GameOptions* g_options = nullptr;
 std::size_t g_next = 0;                  // the next scripted event
 std::uint64_t g_autopilotFrame = ~0ull;  // the frame the autopilot last played
 bool g_shotsFailed = false;
+Phase g_lastPhase = Phase::Launcher;
 
 std::uint64_t FramesShown() {
     return runtime::screen::State().framesPresented;
 }
 
+// The key the autopilot holds in a phase, as a player who only wants to play: past the
+// introduction, Start in the menu, back from a pause, out of the ending, the game-over
+// screen and the credits.
+int AutopilotKey(Phase phase) {
+    switch (phase) {
+        case Phase::Intro:
+        case Phase::Menu:
+            return runtime::input::KeySpace;
+        case Phase::Pause:
+            return runtime::input::KeyReturn;
+        case Phase::Ending:
+        case Phase::GameOver:
+        case Phase::Credits:
+            return runtime::input::KeyEscape;
+        default:
+            return -1;
+    }
+}
+
 // Runs at every keyboard and mouse read: the events whose frame has been presented, and
-// once a frame the autopilot while a level is played.
+// the autopilot (once a frame while a level is played).
 void Pump() {
     const std::uint64_t shown = FramesShown();
     const auto& input = g_options->input;
     while (g_next < input.size() && input[g_next].frame <= shown)
         Apply(input[g_next++]);
-    if (g_options->autopilot && game::flow::currentPhase() == Phase::LevelPlay &&
-        g_autopilotFrame != shown) {
+    if (!g_options->autopilot) return;
+    const Phase phase = game::flow::currentPhase();
+    if (const int key = AutopilotKey(phase); key >= 0) runtime::input::PostKey(key, true);
+    if (phase == Phase::LevelPlay && g_autopilotFrame != shown) {
         g_autopilotFrame = shown;
         Autopilot();
     }
@@ -65,9 +87,18 @@ void PhaseEntered(Phase phase) {
         out << "exit=0 frames=" << FramesShown() << std::endl;
         return;
     }
-    // The autopilot lets go of the button outside play, so no menu takes it for a click.
-    if (g_options->autopilot && phase != Phase::LevelPlay)
-        runtime::input::PostMouseButton(1, false);
+    // The autopilot lets go of what it held in the phase before: a key held on would end
+    // the next phase too, the button would click in the menu.
+    if (g_options->autopilot) {
+        for (const int key : {runtime::input::KeySpace, runtime::input::KeyReturn,
+                              runtime::input::KeyEscape})
+            runtime::input::PostKey(key, false);
+        if (phase != Phase::LevelPlay) runtime::input::PostMouseButton(1, false);
+    }
+    // Every game starts at the chosen level.
+    if (phase == Phase::LevelSetup && g_lastPhase == Phase::GameStart)
+        game::state::Game().levelNumber = g_options->level;
+    g_lastPhase = phase;
     const auto& game = game::state::Game();
     out << "phase=" << game::flow::phaseName(phase) << " f=" << FramesShown()
         << " score=" << game.score << " level=" << game.levelNumber << std::endl;

@@ -25,7 +25,7 @@ const char kUsage[] =
     "usage: tessaly-headless play [--data DIR] [--level N | --file PATH.lvl] [--seed S]\n"
     "                             [--frames F] [--input SCRIPT] [--autopilot]\n"
     "                             [--trace FILE] [--shot FRAME:FILE.bmp]...\n"
-    "       tessaly-headless game [--data DIR] [--single PATH.lvl] [--seed S]\n"
+    "       tessaly-headless game [--data DIR] [--single PATH.lvl | --level N] [--seed S]\n"
     "                             [--input SCRIPT] [--autopilot] [--frames F]\n"
     "                             [--shot FRAME:FILE.bmp]...\n"
     "       tessaly-headless bench [--data DIR] [--frames F]\n";
@@ -164,6 +164,7 @@ int RunGame(const std::vector<std::string>& args) {
     tools::headless::GameOptions options;
     std::string data = ".";
     std::string inputPath;
+    bool levelGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--autopilot") {
@@ -176,6 +177,10 @@ int RunGame(const std::vector<std::string>& args) {
             data = v;
         } else if (a == "--single") {
             options.levelFile = Absolute(v);
+        } else if (a == "--level") {
+            if (!Number(v, options.level, 1, 15))
+                return Usage("--level takes a level from 1 to 15");
+            levelGiven = true;
         } else if (a == "--seed") {
             if (!Number<std::uint32_t>(v, options.seed, 0, 0xFFFFFFFFu))
                 return Usage("--seed takes a number from 0 to 4294967295");
@@ -191,6 +196,8 @@ int RunGame(const std::vector<std::string>& args) {
             return Usage("unknown option " + a);
         }
     }
+    if (levelGiven && !options.levelFile.empty())
+        return Usage("--level and --single cannot be used together");
     std::string error;
     if (!inputPath.empty() && !ReadInputScript(inputPath, options.input, error))
         return Usage(error);
