@@ -11,6 +11,9 @@
 #include "game/levels/bricks.hpp"
 #include "game/play/level_loop.hpp"
 #include "game/play/play_state.hpp"
+#include "game/presentation/sequences.hpp"
+#include "game/presentation/star_field.hpp"
+#include "game/scores/high_scores.hpp"
 #include "game/state/game_state.hpp"
 #include "runtime/images/decoders.hpp"
 #include "runtime/input/input.hpp"
@@ -303,6 +306,43 @@ PlayResult Play(const PlayOptions& options) {
     return result;
 }
 
+namespace {
+
+// The phases around play, timed frame by frame: the CPU time from one shown frame to the
+// next, loading before a phase's first frame left out. After the wanted number of frames
+// the phase's way out is held.
+struct PhaseBench {
+    std::vector<double>* times = nullptr;
+    double last = -1;
+    std::uint64_t frames = 0;
+    std::uint64_t wanted = 0;
+    int exitKey = 0;
+} g_phaseBench;
+
+void PhaseFrameShown() {
+    PhaseBench& b = g_phaseBench;
+    const double now = CpuMilliseconds();
+    if (b.last >= 0) b.times->push_back(now - b.last);
+    b.last = now;
+    if (++b.frames >= b.wanted) runtime::input::PostKey(b.exitKey, true);
+}
+
+SceneTimes TimePhase(const char* name, void (*phase)(), int exitKey, std::uint64_t frames) {
+    SceneTimes times{name, {}};
+    // A button still held from play would be a click in the menu.
+    runtime::input::PostMouseButton(1, false);
+    runtime::input::ReadMouse();
+    g_phaseBench = PhaseBench{&times.milliseconds, -1, 0, frames, exitKey};
+    runtime::screen::SetFrameHook(&PhaseFrameShown);
+    phase();
+    runtime::screen::SetFrameHook(nullptr);
+    runtime::input::PostKey(exitKey, false);
+    runtime::input::ReadKeyboard();
+    return times;
+}
+
+}  // namespace
+
 std::vector<SceneTimes> Bench(std::uint64_t framesPerScene) {
     struct Scene {
         const char* name;
@@ -355,6 +395,28 @@ std::vector<SceneTimes> Bench(std::uint64_t framesPerScene) {
         }
         all.push_back(std::move(times));
     }
+
+    namespace presentation = game::presentation;
+    using runtime::input::KeyEscape;
+    using runtime::input::KeySpace;
+    presentation::createStarField();
+    presentation::createDotModels();
+    const std::uint64_t n = framesPerScene;
+    // The level-complete sequence follows the level scenes, whose pictures it shows; the
+    // logo ends by itself after about 508 frames, the sequence after a level after 333.
+    all.push_back(TimePhase("level-complete", presentation::runLevelComplete, KeySpace, n));
+    all.push_back(TimePhase("logo", presentation::runLogo, KeySpace, n));
+    all.push_back(TimePhase("intro", presentation::runIntro, KeySpace, n));
+    all.push_back(TimePhase(
+        "menu",
+        [] {
+            presentation::enterMenu();
+            presentation::runMenu();
+        },
+        KeyEscape, n));
+    all.push_back(TimePhase("ending", presentation::runEnding, KeyEscape, n));
+    all.push_back(TimePhase("credits", presentation::runCredits, KeyEscape, n));
+    all.push_back(TimePhase("game-over", game::scores::runGameOver, KeyEscape, n));
     return all;
 }
 
