@@ -65,6 +65,6 @@ int main(int argc, char** argv) {
     runtime::sound::sdl::UseSdlSound();
     runtime::gui::gtk::UseGtkWindows();
     runtime::gui::sdl::UseSdlScreenWindows();
-    game::flow::startRuntime();
+    if (!game::flow::startRuntime()) game::flow::failAndEnd("no display to show the game on");
     game::flow::runProgram();
 }

@@ -12,6 +12,7 @@
 #include "game/scores/high_scores.hpp"
 #include "game/state/game_state.hpp"
 #include "launcher/launcher.hpp"
+#include "runtime/gui/backend.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/images/decoders.hpp"
 #include "runtime/input/input.hpp"
@@ -187,12 +188,12 @@ const char* phaseName(Phase phase) {
     return "?";
 }
 
-void startRuntime() {
+bool startRuntime() {
     Game() = state::GameState{};
     game::play::Play() = game::play::PlayState{};
     runtime::gui::InitWindows();
     runtime::support::SeedRandomFromClock();
-    runtime::screen::InitSpriteEngine();
+    const bool display = runtime::screen::InitSpriteEngine() != 0;
     runtime::quads::InitQuadSprites();
     runtime::input::InitKeyboardInput();
     runtime::sound::InitMediaPlayer();
@@ -200,12 +201,18 @@ void startRuntime() {
     runtime::sound::InitSoundOutput();
     runtime::images::RegisterJpegDecoder();
     runtime::screen::SetFrameHook(&frameEnded);
+    return display;
 }
 
 void runProgram() {
     enter(Phase::Launcher);
     launcher::loadLauncherBanner();
     const launcher::LauncherChoice choice = launcher::runLauncher();
+    // Quit and the close box leave the window for closeLauncher; gone without a quit
+    // request (or never made of gadgets), it never opened, and the game cannot start.
+    if (!choice.start && !runtime::gui::ToolkitGadgetWindow(0) &&
+        !runtime::screen::State().quitRequested)
+        failAndEnd("the game cannot start without its launcher window");
     if (!choice.start) shutDown();
     choosePlayMode(choice.mode.kind, choice.mode.levelPath);
     launcher::closeLauncher();
@@ -215,12 +222,9 @@ void runProgram() {
     const auto pacing = launcher::runPacingChoice();
     if (!pacing) shutDown();
     launcher::openGameScreen(*pacing);
-    if (runtime::screen::State().mode != runtime::screen::ScreenMode::FullScreen) {
-        // Nothing could be shown or played without it: say so and end with a failure.
-        std::fprintf(stderr, "tessaly: the game's full screen could not be opened\n");
-        runtime::support::ReleaseAllServices();
-        std::exit(1);
-    }
+    // Nothing could be shown or played without it: not a way out that went well.
+    if (runtime::screen::State().mode != runtime::screen::ScreenMode::FullScreen)
+        failAndEnd("the game's full screen could not be opened");
     runFromOpenedScreen();
 }
 
@@ -247,6 +251,12 @@ void runFromOpenedScreen() {
     presentation::createDotModels();
     if (Game().playMode == PlayMode::SingleLevel) runPhases(Phase::GameStart);
     runPhases(Phase::Logo);
+}
+
+void failAndEnd(const char* what) {
+    std::fprintf(stderr, "tessaly: %s\n", what);
+    runtime::support::ReleaseAllServices();
+    std::exit(1);
 }
 
 void shutDown() {

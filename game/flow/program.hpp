@@ -34,8 +34,9 @@ const char* phaseName(Phase phase);
 
 // Clears the game's state and starts the runtime services in their fixed order, the
 // random generator seeded from the clock. Also makes every presented frame end the program
-// when a quit was requested (the window closed, the desktop asked).
-void startRuntime();
+// when a quit was requested (the window closed, the desktop asked). False when the display
+// could not be reached: nothing could be shown.
+bool startRuntime();
 
 // The whole program after startRuntime: the launcher, the pacing choice, the full screen
 // and the phases. Never returns.
@@ -54,6 +55,10 @@ void prepareGameTables();
 
 // The one way out: every runtime service ends in its order and the process exits with 0.
 [[noreturn]] void shutDown();
+
+// The end when the game cannot run at all (no display, no screen): says what is missing,
+// ends the runtime services and exits with 1.
+[[noreturn]] void failAndEnd(const char* what);
 
 // Told each time a phase is entered, Exit last (for tools and logs).
 void setPhaseObserver(void (*observer)(Phase phase));
