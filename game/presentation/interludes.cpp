@@ -49,14 +49,9 @@ bool levelCompleteFrame() {
     s.rise -= 2;
     if (s.rise < -128) return false;
 
-    // The light column turns two pixels to the left inside itself; its last clip stays.
+    // The light band turns two pixels to the left inside itself, leaving its clip set.
     sprites::DrawSpriteKeyed(36, 0, 100);
-    sprites::SelectTarget(36);
-    sprites::SetSpriteClip(36, 0, 0, 2, 600);
-    sprites::DrawSprite(36, 598, 0);
-    sprites::SetSpriteClip(36, 2, 0, 600, 600);
-    sprites::DrawSprite(36, 0, 0);
-    sprites::SelectTarget(-1);
+    turnLeftInPlace(36, 2, 600, 600);
     sprites::DrawSpriteKeyed(37, 90, 0);
     sprites::DrawSpriteKeyed(37, 690, 0);
 

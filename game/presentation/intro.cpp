@@ -53,6 +53,16 @@ IntroState& Intro() {
     return g_intro;
 }
 
+void turnLeftInPlace(int sprite, int columns, int width, int height) {
+    namespace sprites = runtime::sprites;
+    sprites::SelectTarget(sprite);
+    sprites::SetSpriteClip(sprite, 0, 0, columns, height);
+    sprites::DrawSprite(sprite, width - columns, 0);
+    sprites::SetSpriteClip(sprite, columns, 0, width, height);
+    sprites::DrawSprite(sprite, 0, 0);
+    sprites::SelectTarget(-1);
+}
+
 bool logoFrame() {
     namespace quads = runtime::quads;
     IntroState& s = g_intro;
@@ -97,14 +107,9 @@ bool introFrame() {
     sprites::DrawSprite(0, 0, 220);
     sprites::DrawSprite(1, 0, 380);
     sprites::DrawSprite(1, 0, 200);
-    // The band turns one pixel to the left inside itself; its last clip stays set, so the
-    // bands above are drawn from its second column on.
-    sprites::SelectTarget(1);
-    sprites::SetSpriteClip(1, 0, 0, 1, 20);
-    sprites::DrawSprite(1, 799, 0);
-    sprites::SetSpriteClip(1, 1, 0, 800, 20);
-    sprites::DrawSprite(1, 0, 0);
-    sprites::SelectTarget(-1);
+    // The band turns one pixel to the left; from the second frame on the bands above are
+    // drawn from its second column, by the clip the turn leaves.
+    turnLeftInPlace(1, 1, 800, 20);
 
     for (const CloudStyle& cloud : kClouds) {
         SelectModel(cloud.model);

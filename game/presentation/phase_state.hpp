@@ -69,6 +69,11 @@ CreditsState& Credits();
 // value it finds, the credits start it at 0.
 int& TextCounter();
 
+// Turns a width x height sprite's picture the given number of columns to the left inside
+// itself. The clip of the last copy stays set on the sprite, so it is drawn without its
+// first columns until the clip is set again.
+void turnLeftInPlace(int sprite, int columns, int width, int height);
+
 // One frame of the logo: false when the phase ends (faded out, unshown, or Space or
 // Escape held after the frame was shown).
 bool logoFrame();

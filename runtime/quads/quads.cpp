@@ -1,8 +1,11 @@
 #include "runtime/quads/quads.hpp"
 
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <list>
+#include <unordered_map>
+#include <vector>
 
 #include "runtime/screen/screen.hpp"
 #include "runtime/sprites/sprites.hpp"
@@ -19,6 +22,50 @@ constexpr int kGrowthMargin = 50;
 // Numbers from here on are refused rather than growing the table without bound.
 constexpr int kNumberLimit = 1 << 18;
 
+// Prepared pictures. The introduction draws up to 1800 resized glows a frame; an unturned
+// quad's texels at a size, and those texels scaled by an alpha, are kept by the sprite's
+// picture version, so the next frames only add them onto the screen. They come from the
+// same rasteriser at the same size, so what is shown is the same, pixel for pixel (a
+// quad cut by the target's left edge shows its picture cut).
+struct PreparedKey {
+    std::uint64_t version;
+    int width, height;
+    int alpha;  // 255: the texels themselves
+    bool linear;
+    bool operator==(const PreparedKey&) const = default;
+};
+
+struct PreparedKeyHash {
+    std::size_t operator()(const PreparedKey& k) const {
+        // The finishing steps of splitmix64: every key bit reaches the low bits.
+        std::uint64_t h = k.version ^ (std::uint64_t(k.width) << 32) ^
+                          (std::uint64_t(k.height) << 44) ^ (std::uint64_t(k.alpha) << 56) ^
+                          (std::uint64_t(k.linear) << 63);
+        h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+        h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+        return std::size_t(h ^ (h >> 31));
+    }
+};
+
+struct Prepared {
+    std::vector<std::uint32_t> pixels;
+    std::vector<PictureRow> rows;  // the part of each row that is not black
+    std::uint64_t lastScene = 0;
+};
+
+// The largest side prepared, and how much is kept before pictures unused for a while go.
+constexpr int kLargestPrepared = 256;
+constexpr std::size_t kPreparedBytes = std::size_t(64) << 20;
+constexpr std::uint64_t kStaleScenes = 600;
+// The last pictures found, by hash, so that a frame's hundreds of lookups rarely walk the
+// map.
+constexpr std::size_t kRecentSlots = 4096;
+
+struct RecentPicture {
+    PreparedKey key{};
+    Prepared* picture = nullptr;
+};
+
 struct QuadEngine {
     // A deque keeps every record where it is while the table grows.
     std::deque<QuadSpriteRecord> table;
@@ -28,6 +75,10 @@ struct QuadEngine {
     std::uint32_t deviceStamp = 0;
     bool inScene = false;
     QuadRasterState raster;
+    std::unordered_map<PreparedKey, Prepared, PreparedKeyHash> prepared;
+    std::size_t preparedBytes = 0;
+    std::uint64_t scene = 0;
+    std::vector<RecentPicture> recent = std::vector<RecentPicture>(kRecentSlots);
 };
 
 QuadEngine& Engine() {
@@ -69,6 +120,121 @@ void FillFromSprite(QuadSpriteRecord& rec, int s, const runtime::sprites::Sprite
     rec.sprite = s;
 }
 
+void ForgetRecent(QuadEngine& e) {
+    for (RecentPicture& r : e.recent)
+        r.picture = nullptr;
+}
+
+void ForgetPrepared(QuadEngine& e) {
+    e.prepared.clear();
+    e.preparedBytes = 0;
+    ForgetRecent(e);
+}
+
+// Drops the pictures not used for a while, and if that is not enough, all but those of
+// the current scene.
+void MakeRoom(QuadEngine& e, std::size_t more) {
+    if (e.preparedBytes + more <= kPreparedBytes) return;
+    ForgetRecent(e);
+    for (const std::uint64_t age : {kStaleScenes, std::uint64_t(0)}) {
+        for (auto it = e.prepared.begin(); it != e.prepared.end();) {
+            if (it->second.lastScene + age < e.scene) {
+                e.preparedBytes -= it->second.pixels.size() * sizeof(std::uint32_t) +
+                                   it->second.rows.size() * sizeof(PictureRow);
+                it = e.prepared.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (e.preparedBytes + more <= kPreparedBytes) return;
+    }
+}
+
+// The picture of a key, made when missing: the texels by the rasteriser onto black, or
+// the texels scaled by the alpha. Null when memory runs out.
+const Prepared* FindPrepared(QuadEngine& e, const PreparedKey& key, const Surface& texture) {
+    RecentPicture& recent = e.recent[PreparedKeyHash{}(key) % kRecentSlots];
+    if (recent.picture != nullptr && recent.key == key) {
+        recent.picture->lastScene = e.scene;
+        return recent.picture;
+    }
+    if (auto it = e.prepared.find(key); it != e.prepared.end()) {
+        it->second.lastScene = e.scene;
+        recent = {key, &it->second};
+        return &it->second;
+    }
+    const std::size_t count = std::size_t(key.width) * std::size_t(key.height);
+    Prepared made;
+    made.lastScene = e.scene;
+    try {
+        if (key.alpha == 255) {
+            Surface scratch(key.width, key.height);
+            const float w = float(key.width), h = float(key.height);
+            const QuadVertex corners[4] = {{0, 0, 0, 1.0f, 0xFFFFFFFFu, 0, 0, 0},
+                                           {w, 0, 0, 1.0f, 0xFFFFFFFFu, 0, 1, 0},
+                                           {0, h, 0, 1.0f, 0xFFFFFFFFu, 0, 0, 1},
+                                           {w, h, 0, 1.0f, 0xFFFFFFFFu, 0, 1, 1}};
+            RasteriseQuad(scratch, texture, corners, 255,
+                          {BlendSourceAlpha, BlendDestAlpha, key.linear});
+            made.pixels = std::move(scratch.pixels);
+        } else {
+            PreparedKey full = key;
+            full.alpha = 255;
+            const Prepared* texels = FindPrepared(e, full, texture);
+            if (texels == nullptr) return nullptr;
+            made.pixels.resize(count);
+            ScaleByAlpha(texels->pixels.data(), made.pixels.data(), count, key.alpha);
+        }
+        made.rows.resize(std::size_t(key.height));
+        FindPictureRows(made.pixels.data(), key.width, key.height, made.rows.data());
+        const std::size_t bytes =
+            count * sizeof(std::uint32_t) + made.rows.size() * sizeof(PictureRow);
+        MakeRoom(e, bytes);
+        e.preparedBytes += bytes;
+        Prepared* kept = &(e.prepared[key] = std::move(made));
+        e.recent[PreparedKeyHash{}(key) % kRecentSlots] = {key, kept};
+        return kept;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+// The glow blend of an unturned quad at whole pixels: added from its prepared picture.
+// False when the quad is not such a one.
+bool DrawPrepared(QuadEngine& e, const QuadSpriteRecord& rec,
+                  const runtime::sprites::SpriteRecord& sprite, int x, int y, std::uint32_t alpha) {
+    if (e.raster.sourceFactor != BlendSourceAlpha || e.raster.destFactor != BlendDestAlpha)
+        return false;
+    const QuadVertex* v = rec.vertices;
+    const float w = v[3].x, h = v[3].y;
+    if (!(w >= 1.0f && h >= 1.0f && w <= float(kLargestPrepared) && h <= float(kLargestPrepared)) ||
+        w != std::floor(w) || h != std::floor(h))
+        return false;
+    const QuadVertex plain[4] = {{0, 0, 0, 1.0f, 0, 0, 0, 0},
+                                 {w, 0, 0, 1.0f, 0, 0, 1, 0},
+                                 {0, h, 0, 1.0f, 0, 0, 0, 1},
+                                 {w, h, 0, 1.0f, 0, 0, 1, 1}};
+    for (int i = 0; i < 4; ++i)
+        if (v[i].x != plain[i].x || v[i].y != plain[i].y || v[i].u != plain[i].u ||
+            v[i].v != plain[i].v)
+            return false;
+    const int width = int(w), height = int(h);
+    Surface& target = *e.device;
+    // Wholly off the target it draws nothing, as the rasteriser would find row by row. Cut
+    // by an edge, the part on the target is shown: at the left edge that is the picture
+    // cut, where sampling afresh from the edge would come out a few levels apart.
+    if (x >= target.width || y >= target.height || x + width <= 0 || y + height <= 0) return true;
+    // A sprite being drawn into may change under the picture kept from it.
+    if (runtime::screen::State().target == sprite.surface) return false;
+    if (alpha == 0) return true;  // adds nothing
+    const Prepared* picture = FindPrepared(
+        e, {sprite.pictureVersion, width, height, int(alpha), e.raster.linearFiltering},
+        *sprite.surface);
+    if (picture == nullptr) return false;
+    AddPicture(target, picture->pixels.data(), picture->rows.data(), width, height, x, y);
+    return true;
+}
+
 }  // namespace
 
 int InitQuadSprites() {
@@ -80,6 +246,7 @@ int InitQuadSprites() {
     e.deviceStamp = 0;
     e.inScene = false;
     e.raster = QuadRasterState{};
+    ForgetPrepared(e);
     runtime::support::AddShutdownRelease(runtime::support::ShutdownStage::QuadSprites,
                                          ReleaseQuadSprites);
     return 1;
@@ -92,6 +259,7 @@ void ReleaseQuadSprites() {
     e.unnumbered.clear();
     e.device = nullptr;
     e.needDevice = true;
+    ForgetPrepared(e);
 }
 
 QuadSpriteRecord* MakeQuadSprite(int q, int s) {
@@ -188,6 +356,7 @@ int BeginQuadScene() {
     e.raster.sourceFactor = BlendSourceAlpha;
     e.raster.destFactor = BlendOneMinusSourceAlpha;
     e.inScene = true;
+    ++e.scene;
     return 1;
 }
 
@@ -210,6 +379,7 @@ int DrawQuadSprite(int q, int x, int y, int alpha) {
     const runtime::sprites::SpriteRecord* sprite = TextureSprite(rec->sprite);
     if (sprite == nullptr) return 0;
     rec->texture = sprite->surface;
+    if (DrawPrepared(e, *rec, *sprite, x, y, std::uint32_t(alpha) & 0xFFu)) return 1;
 
     QuadVertex corners[4];
     const std::uint32_t keep = (std::uint32_t(alpha) << 24) | 0xFFFFFFu;

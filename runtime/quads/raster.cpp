@@ -8,6 +8,10 @@
 #include <type_traits>
 #include <utility>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace runtime::quads {
 namespace {
 
@@ -544,6 +548,132 @@ void DrawWithSampler(Surface& target, const TextureView& t, const Corner (&c)[4]
 }
 
 }  // namespace
+
+void ScaleByAlpha(const std::uint32_t* texels, std::uint32_t* out, std::size_t count, int alpha) {
+    const std::uint32_t a = std::uint32_t(alpha) & 0xFFu;
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = ScaleColour(texels[i], a);
+}
+
+namespace {
+
+// One pixel's bytes added with saturation.
+std::uint32_t AddBytes(std::uint32_t a, std::uint32_t b) {
+    std::uint32_t result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t sum = ((a >> shift) & 0xFFu) + ((b >> shift) & 0xFFu);
+        result |= std::min<std::uint32_t>(sum, 255u) << shift;
+    }
+    return result;
+}
+
+// Where a picture's rows are added: each row's part that is not black, cut to the columns
+// on the target. out is the target's first row, x the picture's left edge in it.
+struct RowsToAdd {
+    std::uint32_t* out;
+    std::size_t outPitch;
+    int x;
+    const std::uint32_t* in;
+    std::size_t inPitch;
+    const PictureRow* spans;
+    int lo, hi;  // the picture's columns on the target
+    int rows;
+};
+
+using AddRowsFunction = void (*)(const RowsToAdd& r);
+
+// Each row's part that lies on the target: where it starts in the target row and in the
+// picture row, and how many pixels it has (0 for none).
+struct RowPart {
+    std::uint32_t* out;
+    const std::uint32_t* in;
+    int count;
+};
+
+inline RowPart PartOfRow(const RowsToAdd& r, int row) {
+    std::uint32_t* out = r.out + std::size_t(row) * r.outPitch;
+    const std::uint32_t* in = r.in + std::size_t(row) * r.inPitch;
+    const int first = std::max<int>(r.spans[row].first, r.lo);
+    const int end = std::min<int>(r.spans[row].end, r.hi);
+    if (first >= end) return {out, in, 0};
+    return {out + (r.x + first), in + first, end - first};
+}
+
+#if defined(__x86_64__)
+// The processor's own saturating byte add: 32 bytes at a time with AVX2, 16 with SSE2,
+// which every x86-64 processor has.
+__attribute__((target("avx2"))) void AddRowsAvx2(const RowsToAdd& r) {
+    for (int row = 0; row < r.rows; ++row) {
+        const RowPart part = PartOfRow(r, row);
+        int i = 0;
+        for (; i + 8 <= part.count; i += 8) {
+            const auto* d = reinterpret_cast<const __m256i*>(part.out + i);
+            const auto* p = reinterpret_cast<const __m256i*>(part.in + i);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(part.out + i),
+                                _mm256_adds_epu8(_mm256_loadu_si256(d), _mm256_loadu_si256(p)));
+        }
+        for (; i < part.count; ++i)
+            part.out[i] = AddBytes(part.out[i], part.in[i]);
+    }
+}
+
+void AddRowsSse2(const RowsToAdd& r) {
+    for (int row = 0; row < r.rows; ++row) {
+        const RowPart part = PartOfRow(r, row);
+        int i = 0;
+        for (; i + 4 <= part.count; i += 4) {
+            const auto* d = reinterpret_cast<const __m128i*>(part.out + i);
+            const auto* p = reinterpret_cast<const __m128i*>(part.in + i);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(part.out + i),
+                             _mm_adds_epu8(_mm_loadu_si128(d), _mm_loadu_si128(p)));
+        }
+        for (; i < part.count; ++i)
+            part.out[i] = AddBytes(part.out[i], part.in[i]);
+    }
+}
+
+AddRowsFunction ChooseAddRows() {
+    return __builtin_cpu_supports("avx2") ? AddRowsAvx2 : AddRowsSse2;
+}
+#else
+void AddRowsPlain(const RowsToAdd& r) {
+    for (int row = 0; row < r.rows; ++row) {
+        const RowPart part = PartOfRow(r, row);
+        for (int i = 0; i < part.count; ++i)
+            part.out[i] = AddBytes(part.out[i], part.in[i]);
+    }
+}
+
+AddRowsFunction ChooseAddRows() {
+    return AddRowsPlain;
+}
+#endif
+
+const AddRowsFunction AddRows = ChooseAddRows();
+
+}  // namespace
+
+void FindPictureRows(const std::uint32_t* picture, int width, int height, PictureRow* rows) {
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* row = picture + std::size_t(y) * std::size_t(width);
+        int first = 0, end = width;
+        while (first < end && row[first] == 0)
+            ++first;
+        while (end > first && row[end - 1] == 0)
+            --end;
+        rows[y] = {std::uint16_t(first), std::uint16_t(end)};
+    }
+}
+
+void AddPicture(Surface& target, const std::uint32_t* picture, const PictureRow* rows, int width,
+                int height, int x, int y) {
+    const int x0 = std::max(x, 0), x1 = std::min(x + width, target.width);
+    const int y0 = std::max(y, 0), y1 = std::min(y + height, target.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    AddRows({target.Row(y0), std::size_t(target.width), x,
+             picture + std::size_t(y0 - y) * std::size_t(width), std::size_t(width),
+             rows + (y0 - y), x0 - x, x1 - x, y1 - y0});
+}
 
 void RasteriseQuad(Surface& target, const Surface& texture, const QuadVertex (&corners)[4],
                    int alpha, const QuadRasterState& state) {

@@ -57,4 +57,24 @@ struct QuadRasterState {
 void RasteriseQuad(runtime::screen::Surface& target, const runtime::screen::Surface& texture,
                    const QuadVertex (&corners)[4], int alpha, const QuadRasterState& state);
 
+// Prepared glows. Scales texels (as a glow-blended quad at alpha 255 leaves them on black)
+// by an alpha, exactly as the glow blend does.
+void ScaleByAlpha(const std::uint32_t* texels, std::uint32_t* out, std::size_t count, int alpha);
+
+// The columns [first, end) of a picture row that hold anything but black.
+struct PictureRow {
+    std::uint16_t first = 0;
+    std::uint16_t end = 0;
+};
+
+// Finds each row's PictureRow (first = end for a black row). Sides up to 65535.
+void FindPictureRows(const std::uint32_t* picture, int width, int height, PictureRow* rows);
+
+// Adds a width x height picture at (x, y) onto the target byte by byte, saturating at 255:
+// the glow blend of texels already scaled by their alpha. A picture whose top bytes are 0
+// leaves the target's unused byte as it was, and its black pixels change nothing, so only
+// each row's part from FindPictureRows is added. What lies outside the target is skipped.
+void AddPicture(runtime::screen::Surface& target, const std::uint32_t* picture,
+                const PictureRow* rows, int width, int height, int x, int y);
+
 }  // namespace runtime::quads

@@ -91,7 +91,10 @@ void DropIfEmptyUnnumbered(int n) {
     g_unnumbered.remove_if([](const auto& e) { return !Holds(e.second); });
 }
 
+std::uint64_t g_pictureVersions = 0;
+
 void Install(SpriteRecord& r, std::unique_ptr<Surface> store, int kind, int mode) {
+    r.pictureVersion = ++g_pictureVersions;
     r.store = std::move(store);
     r.surface = r.store.get();
     r.fullWidth = r.shownWidth = std::int16_t(r.surface->width);
@@ -102,6 +105,7 @@ void Install(SpriteRecord& r, std::unique_ptr<Surface> store, int kind, int mode
 }
 
 void InstallPlain(SpriteRecord& r, std::vector<std::uint8_t> bytes, int width, int height) {
+    r.pictureVersion = ++g_pictureVersions;
     r.plain = std::move(bytes);
     r.fullWidth = r.shownWidth = std::int16_t(width);
     r.fullHeight = r.shownHeight = std::int16_t(height);
@@ -208,6 +212,8 @@ int SelectTarget(int n) {
     }
     SpriteRecord* r = FindSprite(n);
     if (!r || r->kind == -2 || !r->surface) return 0;
+    // Whatever is drawn into it from now on makes its picture new.
+    r->pictureVersion = ++g_pictureVersions;
     state.target = r->surface;
     state.targetWidth = r->fullWidth;
     state.targetHeight = r->fullHeight;

@@ -35,6 +35,9 @@ struct SpriteRecord {
     std::int16_t clipX = 0;  // top-left of the drawn part inside the image
     std::int16_t clipY = 0;
     std::vector<std::uint8_t> plain;  // a plain buffer's width x height bytes, top row first
+    // A number no other picture had: new whenever the sprite is made, loaded or chosen as
+    // the drawing target, so what others keep prepared from its pixels can tell it is old.
+    std::uint64_t pictureVersion = 0;
 
     std::unique_ptr<runtime::screen::Surface> store;  // owns *surface
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
@@ -184,6 +185,98 @@ TEST_F(Quads, TurningPlacesTheCorners) {
     ResizeQuadSprite(0, 64, 32);
     TurnQuadSprite(0, 0, 0);
     ExpectCorners(0, {64, 0, 47.8653f, 48.0670f, 16.4048f, -16.1992f, -0.1334f, 31.7304f});
+}
+
+// Resized glows are added from pictures kept between draws; each must show exactly what
+// the rasteriser draws in place, and a texture drawn into must not show its old picture.
+TEST_F(Quads, KeptGlowPicturesMatchTheRasteriserAndFollowTheirSprite) {
+    // A round glow with black corners, and an odd-sized pattern with black specks.
+    ASSERT_TRUE(MakeBlankSprite(5, 64, 64, 4));
+    ASSERT_TRUE(MakeBlankSprite(6, 7, 5, 4));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const double d = std::hypot(x - 31.5, y - 31.5);
+            const std::uint32_t g = d < 32 ? std::uint32_t(255 * (1 - d / 32)) : 0;
+            FindSprite(5)->surface->At(x, y) = g << 16 | (g * 3 / 4) << 8 | g / 2;
+        }
+    for (int i = 0; i < 35; ++i)
+        FindSprite(6)->surface->pixels[i] = i % 6 == 0 ? 0u : 0x010101u * std::uint32_t(i * 7);
+    Surface background(800, 600);
+    for (std::size_t i = 0; i < background.pixels.size(); ++i)
+        background.pixels[i] = std::uint32_t(i * 2654435761u) & 0xC03F7F3Fu;
+
+    struct Case {
+        int sprite, width, height, x, y, alpha;
+        bool linear;
+    };
+    const Case cases[] = {
+        {5, 64, 64, 100, 100, 255, false}, {5, 64, 64, 100, 100, 255, true},
+        {5, 1, 1, 0, 0, 100, true},        {5, 2, 2, 798, 598, 77, true},
+        {5, 37, 37, 401, 299, 109, true},  {5, 128, 128, 672, 472, 19, true},
+        {5, 93, 93, 3, 500, 46, true},     {5, 50, 20, 250, 250, 200, false},
+        {6, 31, 40, 17, 33, 255, true},    {6, 3, 3, 500, 5, 130, true},
+        {6, 100, 9, 700, 591, 66, false},  {5, 64, 64, 750, 580, 90, true},  // over the edges
+        {5, 70, 70, 200, -30, 90, true},   {5, 20, 20, -20, 100, 90, true},  // just outside
+        {5, 20, 20, 100, 600, 90, true},
+    };
+    ASSERT_NE(MakeQuadSprite(0, 5), nullptr);
+    ASSERT_NE(MakeQuadSprite(1, 6), nullptr);
+    for (int pass = 0; pass < 2; ++pass) {  // the second pass draws from kept pictures
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.sprite << " " << c.width << "x" << c.height
+                                            << " at " << c.x << "," << c.y << " pass " << pass);
+            const int q = c.sprite - 5;
+            ResizeQuadSprite(q, c.width, c.height);
+            SetQuadFiltering(c.linear ? 1 : 0);
+            BackBuffer() = background;
+            ASSERT_EQ(BeginQuadScene(), 1);
+            SetQuadBlend(5, 7);
+            DrawQuadSprite(q, c.x, c.y, c.alpha);
+            EndQuadScene();
+
+            Surface expected = background;
+            QuadVertex corners[4];
+            for (int i = 0; i < 4; ++i) {
+                corners[i] = FindQuadSprite(q)->vertices[i];
+                corners[i].x += float(c.x);
+                corners[i].y += float(c.y);
+            }
+            RasteriseQuad(expected, *FindSprite(c.sprite)->surface, corners, c.alpha,
+                          {5, 7, c.linear});
+            ASSERT_EQ(BackBuffer().pixels, expected.pixels);
+        }
+    }
+
+    // Cut by the left edge, a glow shows the columns of its picture that are on the screen.
+    ResizeQuadSprite(0, 70, 70);
+    runtime::screen::FillTarget(0, 0, 0);
+    ASSERT_EQ(BeginQuadScene(), 1);
+    SetQuadBlend(5, 7);
+    DrawQuadSprite(0, -30, 200, 90);
+    DrawQuadSprite(0, 370, 200, 90);
+    EndQuadScene();
+    for (int y = 190; y < 280; ++y)
+        for (int x = 0; x < 50; ++x)
+            ASSERT_EQ(BackBuffer().At(x, y), BackBuffer().At(x + 400, y)) << x << "," << y;
+
+    // Drawn into, the texture shows its new picture at once.
+    SetQuadFiltering(1);
+    ResizeQuadSprite(0, 40, 40);
+    auto drawGlow = [] {
+        runtime::screen::FillTarget(0, 0, 0);
+        ASSERT_EQ(BeginQuadScene(), 1);
+        SetQuadBlend(5, 7);
+        DrawQuadSprite(0, 10, 10, 255);
+        EndQuadScene();
+    };
+    drawGlow();
+    EXPECT_NE(BackBuffer().At(30, 30), 0u);
+    runtime::sprites::SelectTarget(5);
+    runtime::screen::FillTarget(0, 0, 255);
+    runtime::sprites::SelectTarget(-1);
+    drawGlow();
+    EXPECT_EQ(BackBuffer().At(30, 30), kBlue);
+    EXPECT_EQ(BackBuffer().At(10, 10), kBlue);
 }
 
 }  // namespace
