@@ -111,7 +111,7 @@ void startGameFromMenu() {
     game.scoreText = "0000000";
 }
 
-SetUpResult startGame() {
+void startGame() {
     state::GameState& game = Game();
     game.lives = 3;
     game.backgroundScroll = 0;
@@ -128,7 +128,6 @@ SetUpResult startGame() {
     for (int k = 0; k < 10; ++k)
         digits[k] = S(300 + k);
     LoadPack("data\\sc.pak", digits);
-    return setUpLevel();
 }
 
 SetUpResult setUpLevel() {

@@ -11,9 +11,9 @@ enum class SetUpResult { Ready, AllLevelsDone };
 void startGameFromMenu();
 
 // The part of a game start that both play modes run (a level file starts here): lives,
-// level 1, the play pictures and sounds, the quad sprites and the score digits, then the
-// first level's set-up.
-SetUpResult startGame();
+// level 1, the play pictures and sounds, the quad sprites and the score digits. The first
+// level's set-up comes next.
+void startGame();
 
 // Sets up the level of the current level number: AllLevelsDone once the fifteenth is
 // cleared. Otherwise the level state starts over and the bricks and background are read.

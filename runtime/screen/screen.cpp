@@ -24,6 +24,7 @@ ScreenState MakeInitialState() {
 ScreenState g_state = MakeInitialState();
 DisplayBackend* g_backend = nullptr;
 void* (*g_windowResolver)(void*) = nullptr;
+void (*g_frameHook)() = nullptr;
 
 // The one drawing output OpenScreenDrawing hands out, and the destination PlotPixel writes
 // to (a copy taken by BeginDrawing; null while no drawing is going on).
@@ -249,7 +250,12 @@ int PresentFrame(int waitRetrace) {
     }
     ++g_state.framesPresented;
     TargetBackBuffer();
+    if (g_frameHook) g_frameHook();
     return 1;
+}
+
+void SetFrameHook(void (*hook)()) {
+    g_frameHook = hook;
 }
 
 std::uint32_t PixelValue(int layout, int red, int green, int blue) {

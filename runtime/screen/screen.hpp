@@ -94,6 +94,10 @@ int SetFrameRateLimit(int framesPerSecond);
 // Shows the back buffer, pumps events, paces, makes the back buffer the target again.
 int PresentFrame(int waitRetrace = 1);
 
+// Called at the end of every presented frame, once it is counted: the game flow ends the
+// program there when a quit was requested, and tools step their scripts. Null removes it.
+void SetFrameHook(void (*hook)());
+
 // Fills the whole current target with the colour.
 int FillTarget(int red, int green, int blue);
 

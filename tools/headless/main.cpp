@@ -25,6 +25,9 @@ const char kUsage[] =
     "usage: tessaly-headless play [--data DIR] [--level N | --file PATH.lvl] [--seed S]\n"
     "                             [--frames F] [--input SCRIPT] [--autopilot]\n"
     "                             [--trace FILE] [--shot FRAME:FILE.bmp]...\n"
+    "       tessaly-headless game [--data DIR] [--single PATH.lvl | --level N] [--seed S]\n"
+    "                             [--input SCRIPT] [--autopilot] [--frames F]\n"
+    "                             [--shot FRAME:FILE.bmp]...\n"
     "       tessaly-headless bench [--data DIR] [--frames F]\n";
 
 int Usage(const std::string& message) {
@@ -59,7 +62,7 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
     return true;
 }
 
-bool EnterGameFolder(const std::string& data, std::string& error) {
+bool CheckGameFolder(const std::string& data, std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(data, ec)) {
         error = data + ": not a game folder (no such folder)";
@@ -69,11 +72,144 @@ bool EnterGameFolder(const std::string& data, std::string& error) {
         error = data + ": not a game folder (data/level1.pak is missing)";
         return false;
     }
+    return true;
+}
+
+bool EnterGameFolder(const std::string& data, std::string& error) {
+    if (!CheckGameFolder(data, error)) return false;
     if (chdir(data.c_str()) != 0) {
         error = data + ": cannot enter: " + std::strerror(errno);
         return false;
     }
     return true;
+}
+
+// The game runs in a copy of the game folder, so its score files and screenshots never
+// change the folder it came from: the packs, the music and the levels are linked, every
+// other file of data/ is copied. The copy goes when the program ends.
+std::string g_copy;
+
+void RemoveCopy() {
+    std::error_code ec;
+    if (!g_copy.empty()) fs::remove_all(g_copy, ec);
+}
+
+bool MakeGameCopy(const std::string& data, std::string& error) {
+    std::error_code ec;
+    const fs::path from = fs::absolute(data, ec);
+    std::string pattern = (fs::temp_directory_path(ec) / "tessaly-game-XXXXXX").string();
+    if (ec || mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot make a folder for the game's copy: " + std::string(std::strerror(errno));
+        return false;
+    }
+    g_copy = pattern;
+    std::atexit(RemoveCopy);
+    const fs::path to = g_copy;
+    fs::create_directory(to / "data", ec);
+    for (const auto& entry : fs::directory_iterator(from / "data", ec)) {
+        const fs::path name = entry.path().filename();
+        if (name.extension() == ".pak")
+            fs::create_symlink(entry.path(), to / "data" / name, ec);
+        else if (entry.is_regular_file())
+            fs::copy_file(entry.path(), to / "data" / name, ec);
+        if (ec) break;
+    }
+    for (const char* linked : {"sfx", "levels", "editor"})
+        if (!ec && fs::exists(from / linked)) fs::create_symlink(from / linked, to / linked, ec);
+    if (ec) {
+        error = "cannot copy the game folder into " + g_copy + ": " + ec.message();
+        return false;
+    }
+    if (chdir(g_copy.c_str()) != 0) {
+        error = g_copy + ": cannot enter: " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool ParseShot(const std::string& v, std::vector<PlayOptions::Shot>& shots) {
+    const std::size_t colon = v.find(':');
+    std::uint64_t frame = 0;
+    if (colon == std::string::npos || colon + 1 == v.size() ||
+        !Number<std::uint64_t>(v.substr(0, colon), frame, 1, 100'000'000))
+        return false;
+    shots.push_back({frame, Absolute(v.substr(colon + 1))});
+    return true;
+}
+
+bool ReadInputScript(const std::string& path, std::vector<tools::headless::InputEvent>& events,
+                     std::string& error) {
+    std::string text;
+    if (!ReadWhole(path, text, error)) return false;
+    if (tools::headless::ParseInput(text, events, error)) return true;
+    error = path + ": " + error;
+    return false;
+}
+
+bool CheckLevelFile(const std::string& path, std::string& error) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        error = path + ": no such level file";
+        return false;
+    }
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe) {
+        error = path + ": cannot read: " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+int RunGame(const std::vector<std::string>& args) {
+    tools::headless::GameOptions options;
+    std::string data = ".";
+    std::string inputPath;
+    bool levelGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--autopilot") {
+            options.autopilot = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) return Usage("missing value after " + a);
+        const std::string& v = args[++i];
+        if (a == "--data") {
+            data = v;
+        } else if (a == "--single") {
+            options.levelFile = Absolute(v);
+        } else if (a == "--level") {
+            if (!Number(v, options.level, 1, 15))
+                return Usage("--level takes a level from 1 to 15");
+            levelGiven = true;
+        } else if (a == "--seed") {
+            if (!Number<std::uint32_t>(v, options.seed, 0, 0xFFFFFFFFu))
+                return Usage("--seed takes a number from 0 to 4294967295");
+        } else if (a == "--frames") {
+            if (!Number<std::uint64_t>(v, options.frames, 1, 100'000'000))
+                return Usage("--frames takes a number from 1 to 100000000");
+        } else if (a == "--input") {
+            inputPath = v;
+        } else if (a == "--shot") {
+            if (!ParseShot(v, options.shots))
+                return Usage("--shot takes FRAME:FILE.bmp with FRAME 1 or more");
+        } else {
+            return Usage("unknown option " + a);
+        }
+    }
+    if (levelGiven && !options.levelFile.empty())
+        return Usage("--level and --single cannot be used together");
+    std::string error;
+    if (!inputPath.empty() && !ReadInputScript(inputPath, options.input, error))
+        return Usage(error);
+    if (!options.levelFile.empty() && !CheckLevelFile(options.levelFile, error))
+        return Usage(error);
+    if (!CheckGameFolder(data, error)) return Usage(error);
+    if (!MakeGameCopy(data, error)) {
+        std::cerr << "tessaly-headless: " << error << '\n';
+        return 1;
+    }
+    options.out = &std::cout;
+    tools::headless::RunGame(options);
 }
 
 int RunBench(const std::vector<std::string>& args) {
@@ -139,12 +275,8 @@ int RunPlay(const std::vector<std::string>& args) {
         } else if (a == "--trace") {
             tracePath = Absolute(v);
         } else if (a == "--shot") {
-            const std::size_t colon = v.find(':');
-            std::uint64_t frame = 0;
-            if (colon == std::string::npos || colon + 1 == v.size() ||
-                !Number<std::uint64_t>(v.substr(0, colon), frame, 1, 100'000'000))
+            if (!ParseShot(v, options.shots))
                 return Usage("--shot takes FRAME:FILE.bmp with FRAME 1 or more");
-            options.shots.push_back({frame, Absolute(v.substr(colon + 1))});
         } else {
             return Usage("unknown option " + a);
         }
@@ -152,19 +284,10 @@ int RunPlay(const std::vector<std::string>& args) {
     if (levelGiven && !options.levelFile.empty())
         return Usage("--level and --file cannot be used together");
     std::string error;
-    if (!inputPath.empty()) {
-        std::string text;
-        if (!ReadWhole(inputPath, text, error)) return Usage(error);
-        if (!tools::headless::ParseInput(text, options.input, error))
-            return Usage(inputPath + ": " + error);
-    }
-    if (!options.levelFile.empty()) {
-        std::error_code ec;
-        if (!fs::is_regular_file(options.levelFile, ec))
-            return Usage(options.levelFile + ": no such level file");
-        std::ifstream probe(options.levelFile, std::ios::binary);
-        if (!probe) return Usage(options.levelFile + ": cannot read: " + std::strerror(errno));
-    }
+    if (!inputPath.empty() && !ReadInputScript(inputPath, options.input, error))
+        return Usage(error);
+    if (!options.levelFile.empty() && !CheckLevelFile(options.levelFile, error))
+        return Usage(error);
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath, std::ios::binary | std::ios::trunc);
@@ -199,6 +322,7 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "play") return RunPlay(args);
     if (command == "bench") return RunBench(args);
+    if (command == "game") return RunGame(args);
     if (command == "--help" || command == "-h") {
         std::cout << kUsage;
         return 0;

@@ -11,6 +11,9 @@
 #include "game/levels/bricks.hpp"
 #include "game/play/level_loop.hpp"
 #include "game/play/play_state.hpp"
+#include "game/presentation/sequences.hpp"
+#include "game/presentation/star_field.hpp"
+#include "game/scores/high_scores.hpp"
 #include "game/state/game_state.hpp"
 #include "runtime/images/decoders.hpp"
 #include "runtime/input/input.hpp"
@@ -68,9 +71,39 @@ const char* OutcomeName(LevelOutcome outcome) {
     return "None";
 }
 
-// Feeds the input for the coming frame: moves the paddle under the ball that will come
-// down first, catching it with the paddle's left end (which turns it back left) when it is
-// right of the bricks still to break, and holds the button (serve, gun and rocket).
+// Starts a game the way the full game or a level file does from the opened screen.
+void StartGame(const PlayOptions& options) {
+    // Every run starts from the program's start values, so replays in one process do not
+    // see what an earlier run left behind (the barrier timer carries over between games).
+    Game() = game::state::GameState{};
+    game::play::Play() = game::play::PlayState{};
+    runtime::support::SeedRandom(options.seed);
+    game::state::GameState& game = Game();
+    game.scoreText = "0000000";
+    if (options.levelFile.empty()) {
+        game.playMode = game::state::PlayMode::FullGame;
+        game.levelFilePath.clear();
+    } else {
+        game.playMode = game::state::PlayMode::SingleLevel;
+        game.levelFilePath = options.levelFile;
+    }
+    game::flow::startGame();
+    if (options.levelFile.empty()) game.levelNumber = options.level;
+    game::flow::setUpLevel();
+    game::play::levelStart();
+}
+
+double CpuMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+}  // namespace
+
+// Moves the paddle under the ball that will come down first, catching it with the
+// paddle's left end (which turns it back left) when it is right of the bricks still to
+// break, and holds the button (serve, gun and rocket).
 void Autopilot() {
     const game::play::PlayState& s = Play();
     const game::play::Ball* ball = &s.ball;
@@ -110,6 +143,13 @@ void Autopilot() {
     runtime::input::PostMouseButton(1, true);
 }
 
+bool SaveShot(const std::string& file) {
+    if (runtime::sprites::CaptureSprite(kShotSprite, 0, 0, 800, 600) == 0) return false;
+    const int saved = runtime::sprites::SaveSpriteBitmap(kShotSprite, file.c_str());
+    runtime::sprites::DiscardSprite(kShotSprite);
+    return saved == 1;
+}
+
 void Apply(const InputEvent& event) {
     switch (event.kind) {
         case InputEvent::Kind::Mouse:
@@ -121,47 +161,21 @@ void Apply(const InputEvent& event) {
         case InputEvent::Kind::Key:
             runtime::input::PostKey(event.a, event.b != 0);
             break;
+        case InputEvent::Kind::Focus: {
+            // As the desktop backend does: a window without the keyboard has no keys held.
+            const bool focused = event.b != 0;
+            runtime::screen::headless::SetHeadlessFocus(focused);
+            auto& screen = runtime::screen::State();
+            if (screen.mode == runtime::screen::ScreenMode::FullScreen)
+                screen.active = focused ? 1 : 0;
+            if (!focused) runtime::input::PostAllKeysUp();
+            break;
+        }
+        case InputEvent::Kind::Close:
+            runtime::screen::State().quitRequested = true;
+            break;
     }
 }
-
-bool SaveShot(const std::string& file) {
-    if (runtime::sprites::CaptureSprite(kShotSprite, 0, 0, 800, 600) == 0) return false;
-    const int saved = runtime::sprites::SaveSpriteBitmap(kShotSprite, file.c_str());
-    runtime::sprites::DiscardSprite(kShotSprite);
-    return saved == 1;
-}
-
-// Starts a game the way the full game or a level file does from the opened screen.
-void StartGame(const PlayOptions& options) {
-    // Every run starts from the program's start values, so replays in one process do not
-    // see what an earlier run left behind (the barrier timer carries over between games).
-    Game() = game::state::GameState{};
-    game::play::Play() = game::play::PlayState{};
-    runtime::support::SeedRandom(options.seed);
-    game::state::GameState& game = Game();
-    game.scoreText = "0000000";
-    if (options.levelFile.empty()) {
-        game.playMode = game::state::PlayMode::FullGame;
-        game.levelFilePath.clear();
-    } else {
-        game.playMode = game::state::PlayMode::SingleLevel;
-        game.levelFilePath = options.levelFile;
-    }
-    game::flow::startGame();
-    if (options.levelFile.empty() && options.level != 1) {
-        game.levelNumber = options.level;
-        game::flow::setUpLevel();
-    }
-    game::play::levelStart();
-}
-
-double CpuMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-}  // namespace
 
 bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string& error) {
     std::vector<InputEvent> events;
@@ -188,6 +202,14 @@ bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string
                 b < -100000 || b > 100000)
                 return bad("mouse movement must be two numbers from -100000 to 100000");
             event.kind = InputEvent::Kind::Mouse;
+        } else if (words.size() == 3 && words[1] == "focus") {
+            if (words[2] == "in")
+                b = 1;
+            else if (words[2] != "out")
+                return bad("expected focus in or focus out");
+            event.kind = InputEvent::Kind::Focus;
+        } else if (words.size() == 2 && words[1] == "close") {
+            event.kind = InputEvent::Kind::Close;
         } else if (words.size() == 4 && (words[1] == "button" || words[1] == "key")) {
             const bool key = words[1] == "key";
             if (!ParseInt(words[2], a) || a < (key ? 0 : 1) || a > (key ? 255 : 3))
@@ -198,7 +220,9 @@ bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string
                 return bad("expected down or up");
             event.kind = key ? InputEvent::Kind::Key : InputEvent::Kind::Button;
         } else {
-            return bad("expected FRAME mouse DX DY, FRAME button B down|up or FRAME key K down|up");
+            return bad(
+                "expected FRAME mouse DX DY, FRAME button B down|up, FRAME key K down|up, "
+                "FRAME focus in|out or FRAME close");
         }
         event.a = int(a);
         event.b = int(b);
@@ -292,6 +316,43 @@ PlayResult Play(const PlayOptions& options) {
     return result;
 }
 
+namespace {
+
+// The phases around play, timed frame by frame: the CPU time from one shown frame to the
+// next, loading before a phase's first frame left out. After the wanted number of frames
+// the phase's way out is held.
+struct PhaseBench {
+    std::vector<double>* times = nullptr;
+    double last = -1;
+    std::uint64_t frames = 0;
+    std::uint64_t wanted = 0;
+    int exitKey = 0;
+} g_phaseBench;
+
+void PhaseFrameShown() {
+    PhaseBench& b = g_phaseBench;
+    const double now = CpuMilliseconds();
+    if (b.last >= 0) b.times->push_back(now - b.last);
+    b.last = now;
+    if (++b.frames >= b.wanted) runtime::input::PostKey(b.exitKey, true);
+}
+
+SceneTimes TimePhase(const char* name, void (*phase)(), int exitKey, std::uint64_t frames) {
+    SceneTimes times{name, {}};
+    // A button still held from play would be a click in the menu.
+    runtime::input::PostMouseButton(1, false);
+    runtime::input::ReadMouse();
+    g_phaseBench = PhaseBench{&times.milliseconds, -1, 0, frames, exitKey};
+    runtime::screen::SetFrameHook(&PhaseFrameShown);
+    phase();
+    runtime::screen::SetFrameHook(nullptr);
+    runtime::input::PostKey(exitKey, false);
+    runtime::input::ReadKeyboard();
+    return times;
+}
+
+}  // namespace
+
 std::vector<SceneTimes> Bench(std::uint64_t framesPerScene) {
     struct Scene {
         const char* name;
@@ -344,6 +405,28 @@ std::vector<SceneTimes> Bench(std::uint64_t framesPerScene) {
         }
         all.push_back(std::move(times));
     }
+
+    namespace presentation = game::presentation;
+    using runtime::input::KeyEscape;
+    using runtime::input::KeySpace;
+    presentation::createStarField();
+    presentation::createDotModels();
+    const std::uint64_t n = framesPerScene;
+    // The level-complete sequence follows the level scenes, whose pictures it shows; the
+    // logo ends by itself after about 508 frames, the sequence after a level after 333.
+    all.push_back(TimePhase("level-complete", presentation::runLevelComplete, KeySpace, n));
+    all.push_back(TimePhase("logo", presentation::runLogo, KeySpace, n));
+    all.push_back(TimePhase("intro", presentation::runIntro, KeySpace, n));
+    all.push_back(TimePhase(
+        "menu",
+        [] {
+            presentation::enterMenu();
+            presentation::runMenu();
+        },
+        KeyEscape, n));
+    all.push_back(TimePhase("ending", presentation::runEnding, KeyEscape, n));
+    all.push_back(TimePhase("credits", presentation::runCredits, KeyEscape, n));
+    all.push_back(TimePhase("game-over", game::scores::runGameOver, KeyEscape, n));
     return all;
 }
 

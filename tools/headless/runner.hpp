@@ -13,16 +13,27 @@ namespace tools::headless {
 
 // One scripted input event, applied before the reads of its frame (frames count from 1).
 struct InputEvent {
-    enum class Kind { Mouse, Button, Key };
+    enum class Kind { Mouse, Button, Key, Focus, Close };
     std::uint64_t frame = 0;
     Kind kind = Kind::Mouse;
     int a = 0;  // x movement, button number or key number
-    int b = 0;  // y movement, or 1 for down and 0 for up
+    int b = 0;  // y movement, or 1 for down / in and 0 for up / out
 };
 
-// Reads "FRAME mouse DX DY", "FRAME button B down|up", "FRAME key K down|up" lines; '#'
-// starts a comment. False with a message naming the line on the first bad one.
+// Reads "FRAME mouse DX DY", "FRAME button B down|up", "FRAME key K down|up",
+// "FRAME focus in|out" (the full screen gains or loses the keyboard focus) and "FRAME close"
+// (the player closes the window) lines; '#' starts a comment. False with a message naming
+// the line on the first bad one.
 bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string& error);
+
+// Feeds one event to the headless input and display.
+void Apply(const InputEvent& event);
+
+// Saves the back buffer as a BMP file; false if it cannot be written.
+bool SaveShot(const std::string& file);
+
+// Posts the autopilot's mouse movement and button for the coming frame of play.
+void Autopilot();
 
 // Starts the headless runtime (display, sound, input) once, skipping fixed waits.
 void StartHeadlessRuntime();
@@ -61,6 +72,26 @@ PlayResult Play(const PlayOptions& options);
 // The per-frame trace line and a checksum of the back buffer, for replays.
 std::string TraceLine(std::uint64_t frame);
 std::uint64_t BackBufferChecksum();
+
+struct GameOptions {
+    std::string levelFile;  // plays this level file in the single-level mode
+    int level = 1;          // the built-in level every game of the full game starts at
+    std::uint32_t seed = 1;
+    std::uint64_t frames = 100000;  // the program quits once this many frames were shown
+    // An event of frame N is delivered once N frames have been presented.
+    std::vector<InputEvent> input;
+    // Plays the levels, skips the introduction, starts games, resumes from pauses and
+    // leaves the ending, the game-over screen and the credits; at each phase change it
+    // lets go of Space, Return, Escape and the button.
+    bool autopilot = false;
+    std::vector<PlayOptions::Shot> shots;
+    std::ostream* out = nullptr;  // "phase=NAME f=N score=S level=V" lines, "exit=0 frames=N"
+};
+
+// Runs the program's phases on the headless backend from the opened full screen, as after
+// the pacing choice, in the current folder (a game folder). Ends the process through the
+// program's own way out, with exit code 0.
+[[noreturn]] void RunGame(const GameOptions& options);
 
 // Frame times of the benchmark scenes, in milliseconds of CPU time.
 struct SceneTimes {

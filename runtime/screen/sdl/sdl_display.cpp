@@ -55,9 +55,7 @@ class SdlDisplay final : public DisplayBackend {
         }
         window_ = ownWindow_;
         fullScreen_ = true;
-        SDL_ShowCursor(SDL_DISABLE);
-        // Relative mode moves the paddle alike on X11 and Wayland, and keeps the pointer in.
-        SDL_SetRelativeMouseMode(SDL_TRUE);
+        HoldMouse(true);
         SDL_RaiseWindow(ownWindow_);
         ShowBlack();
         return true;
@@ -91,10 +89,7 @@ class SdlDisplay final : public DisplayBackend {
         texture_ = nullptr;
         if (renderer_ && ownRenderer_) SDL_DestroyRenderer(renderer_);
         renderer_ = nullptr;
-        if (fullScreen_) {
-            SDL_SetRelativeMouseMode(SDL_FALSE);
-            SDL_ShowCursor(SDL_ENABLE);
-        }
+        if (fullScreen_) HoldMouse(false);
         if (ownWindow_) SDL_DestroyWindow(ownWindow_);
         ownWindow_ = nullptr;
         window_ = nullptr;
@@ -129,6 +124,14 @@ class SdlDisplay final : public DisplayBackend {
 
     SDL_Renderer* renderer() const { return renderer_; }
     SDL_Window* ownWindow() const { return ownWindow_; }
+
+    // The game holds the mouse only while its full screen has the focus: relative mode
+    // moves the paddle alike on X11 and Wayland and keeps the pointer in; in another
+    // window the player gets the pointer back.
+    static void HoldMouse(bool hold) {
+        SDL_ShowCursor(hold ? SDL_DISABLE : SDL_ENABLE);
+        SDL_SetRelativeMouseMode(hold ? SDL_TRUE : SDL_FALSE);
+    }
 
     // Every pending event: keyboard and mouse go to the input state, focus changes of the
     // full screen set `active`, other windows' events go to their owner.
@@ -203,8 +206,14 @@ void SdlDisplay::Pump() {
                 runtime::input::sdl::HandleEvent(event);
                 SDL_Window* own = g_display.ownWindow_;
                 if (own && g_display.fullScreen_ && event.window.windowID == SDL_GetWindowID(own)) {
-                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) State().active = 1;
-                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) State().active = 0;
+                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                        State().active = 1;
+                        HoldMouse(true);
+                    }
+                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                        State().active = 0;
+                        HoldMouse(false);
+                    }
                     if (event.window.event == SDL_WINDOWEVENT_CLOSE) State().quitRequested = true;
                 } else if (g_windowEventHandler) {
                     g_windowEventHandler(event);

@@ -151,6 +151,9 @@ TEST_F(SdlDisplayInput, LosingTheFocusReleasesKeysAndTheMouse) {
     XSync(xtest_, False);
     ASSERT_TRUE(FramesUntil([] { return rs::State().active == 0; }));
     EXPECT_EQ(ri::KeyIsDown(-1), 0);
+    // The player gets the pointer back.
+    EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_FALSE);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 
     // Moving the mouse meanwhile reaches the program but not the game.
     SDL_AddEventWatch(&CountQueuedMotion, nullptr);
@@ -170,6 +173,8 @@ TEST_F(SdlDisplayInput, LosingTheFocusReleasesKeysAndTheMouse) {
     // Back in front, the mouse counts again from there on.
     SDL_SetWindowInputFocus(window);
     ASSERT_TRUE(FramesUntil([] { return rs::State().active == 1; }));
+    EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_TRUE);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     EXPECT_EQ(MoveAndRead({70}, 5), 70);
     EXPECT_EQ(ri::KeyIsDown(-1), 0);
 }

@@ -119,6 +119,14 @@ TEST(HeadlessTool, RefusesBadArgumentsWithAMessage) {
     EXPECT_EQ(RunTool("play --data /no/such/folder", &error), 2);
     EXPECT_NE(error.find("/no/such/folder"), std::string::npos) << error;
     EXPECT_EQ(RunTool("play " + data + "--frames 10 --seed 3", &error), 0) << error;
+    EXPECT_EQ(RunTool("game " + data + "--single /no/such/level.lvl", &error), 2);
+    EXPECT_NE(error.find("/no/such/level.lvl"), std::string::npos) << error;
+    EXPECT_EQ(
+        RunTool("game " + data + "--level 2 --single " + (folder / "bad.script").string(), &error),
+        2);
+    EXPECT_NE(error.find("together"), std::string::npos) << error;
+    EXPECT_EQ(RunTool("game " + data + "--frames 0", &error), 2);
+    EXPECT_EQ(RunTool("game " + data + "--frames 3 --seed 3", &error), 0) << error;
     fs::remove_all(folder);
 }
 

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <string>
+
+#include "game/state/game_state.hpp"
+
+// The program from start to end: the start-up order, the phases one after the other with
+// the conditions between them, and the one way out. The display, sound and window backends
+// are chosen before startRuntime; everything here works on any of them.
+namespace game::flow {
+
+// The top-level phases, in the order of their first appearance.
+enum class Phase {
+    Launcher,
+    PacingChoice,
+    ScreenOpen,
+    Logo,
+    Intro,
+    MenuEntry,
+    Menu,
+    GameStart,
+    LevelSetup,
+    LevelPlay,
+    LevelComplete,
+    Pause,
+    Ending,
+    GameOver,
+    Credits,
+    Exit,
+};
+
+// The phase's name as it is printed and logged ("LevelPlay").
+const char* phaseName(Phase phase);
+
+// Clears the game's state and starts the runtime services in their fixed order, the
+// random generator seeded from the clock. Also makes every presented frame end the program
+// when a quit was requested (the window closed, the desktop asked). False when the display
+// could not be reached: nothing could be shown.
+bool startRuntime();
+
+// The whole program after startRuntime: the launcher, the pacing choice, the full screen
+// and the phases. Never returns.
+[[noreturn]] void runProgram();
+
+// The play mode the launcher chose; a level file's path is kept as given.
+void choosePlayMode(game::state::PlayMode mode, const std::string& levelFilePath);
+
+// After the launcher: the empty brick list and the play tables.
+void prepareGameTables();
+
+// From a freshly opened full screen: the tables made once the screen is open (particles,
+// scores, star field, dot models), then the phases, starting with the logo in the full
+// game or straight with the level in the single-level mode. Never returns.
+[[noreturn]] void runFromOpenedScreen();
+
+// The one way out: every runtime service ends in its order and the process exits with 0.
+[[noreturn]] void shutDown();
+
+// The end when the game cannot run at all (no display, no screen): says what is missing,
+// ends the runtime services and exits with 1.
+[[noreturn]] void failAndEnd(const char* what);
+
+// Told each time a phase is entered, Exit last (for tools and logs).
+void setPhaseObserver(void (*observer)(Phase phase));
+
+// Called after every presented frame, before the quit check (tools step their scripts and
+// may ask to quit by setting the screen's quitRequested).
+void setFrameObserver(void (*observer)());
+
+// The phase being run.
+Phase currentPhase();
+
+}  // namespace game::flow

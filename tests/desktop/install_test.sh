@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# cmake --install makes a playable game: the game folder under share/tessaly, the starter
+# `tessaly` that prepares the player's own folder under the XDG data home (the packs,
+# music and levels linked in, the score files the player's own) and starts the game there,
+# the menu entry and the icon. The installation still works after being moved.
+# Usage: install_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAILED: $*"
+    exit 1
+}
+
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+prefix=$work/prefix
+game=$prefix/share/tessaly
+[ -x "$game/tessaly" ] || fail "no game program in $game"
+[ -f "$game/data/level1.pak" ] && [ -f "$game/sfx/theme.mp3" ] || fail "no packs or music"
+ls "$game"/levels/*.lvl >/dev/null || fail "no sample levels"
+[ ! -e "$game/data/number.bin" ] && [ ! -e "$game/screen.bmp" ] || fail "player files installed"
+grep -qx 'Exec=tessaly' "$prefix/share/applications/tessaly.desktop" || fail "no menu entry"
+grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/tessaly.svg" || fail "no icon"
+
+# The starter's own folder, with HOME's default data home.
+version=$(HOME=$work/home XDG_DATA_HOME= "$prefix/bin/tessaly" --version)
+[ "$version" = "$("$game/tessaly" --version)" ] || fail "the starter did not start the game: $version"
+own=$work/home/.local/share/tessaly
+[ "$(readlink "$own/data/level1.pak")" = "$game/data/level1.pak" ] || fail "packs not linked"
+[ "$(readlink "$own/sfx")" = "$game/sfx" ] || fail "music not linked"
+first_level=$(cd "$game/levels" && ls *.lvl | head -1)
+[ -L "$own/levels/$first_level" ] || fail "sample levels not linked"
+
+# The player's scores and own levels stay theirs across starts, and a moved installation
+# is followed.
+printf '12345\r\n' >"$own/data/number.bin"
+echo "mine" >"$own/levels/my.lvl"
+mv "$prefix" "$work/moved"
+HOME=$work/home XDG_DATA_HOME= "$work/moved/bin/tessaly" --version >/dev/null
+[ "$(cat "$own/data/number.bin")" = "$(printf '12345\r')" ] || fail "the score file changed"
+[ ! -L "$own/data/number.bin" ] && [ "$(cat "$own/levels/my.lvl")" = mine ] || fail "player files touched"
+[ "$(readlink "$own/data/level1.pak")" = "$work/moved/share/tessaly/data/level1.pak" ] ||
+    fail "packs not linked to the moved installation"
+
+# XDG_DATA_HOME, when set, is where the folder goes.
+XDG_DATA_HOME=$work/xdg "$work/moved/bin/tessaly" --help >/dev/null
+[ -L "$work/xdg/tessaly/data/level1.pak" ] || fail "XDG_DATA_HOME not followed"
+echo "install: passed"

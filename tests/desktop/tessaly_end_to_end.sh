@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The real tessaly program driven with real X input on an X server of its own: the
+# launcher, the pacing choice, then the full screen through the logo, the introduction and
+# the menu into a level (Space held), a screenshot with S, and Escape with Space back to the
+# menu and out, with exit code 0. A second run ends on the desktop's close request for the
+# full screen, a third on a termination signal while the launcher is open.
+# Usage: tessaly_end_to_end.sh TESSALY GAME_DIR SEND_CLOSE_REQUEST LEVEL_FRAME_CHECK
+set -euo pipefail
+
+if [ -z "${TESSALY_OWN_X:-}" ]; then
+    export TESSALY_OWN_X=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+program=$1
+game_dir=$2
+send_close_request=$3
+level_frame_check=$4
+[ -f "$game_dir/data/level1.pak" ] || { echo "SKIPPED: no game folder at $game_dir"; exit 0; }
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The game runs in a folder of its own, so its screenshot and scores stay out of the build.
+mkdir -p "$work/game/data"
+ln -s "$game_dir"/data/*.pak "$work/game/data/"
+ln -s "$game_dir/sfx" "$work/game/sfx"
+out=$work/out
+
+deadline=0
+fail() {
+    echo "FAILED: $*"
+    echo "--- program output:"
+    cat "$out"
+    exit 1
+}
+# Waits until the command succeeds; fails if the program ends first or time runs out.
+wait_for() {
+    local what=$1
+    shift
+    until "$@"; do
+        kill -0 "$pid" 2>/dev/null || fail "the program ended while waiting for $what"
+        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
+        sleep 0.05
+    done
+}
+# Waits for the program to end and checks its exit status.
+wait_for_exit() {
+    local status=0
+    while kill -0 "$pid" 2>/dev/null; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for the program to end"
+        sleep 0.05
+    done
+    wait "$pid" || status=$?
+    pid=
+    [ "$status" -eq 0 ] || fail "exit status $status"
+}
+
+start() {
+    deadline=$((SECONDS + 90))
+    (cd "$work/game" && exec "$program") >"$out" 2>&1 &
+    pid=$!
+}
+
+launcher_window() {
+    launcher=$(xdotool search --onlyvisible --name '^Tessaly version 1\.1$' 2>/dev/null | head -1)
+    [ -n "$launcher" ]
+}
+no_launcher_window() { ! launcher_window; }
+window_of_size() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        if xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $1\$"; then
+            found=$w
+            return 0
+        fi
+    done
+    return 1
+}
+pacing_window() { window_of_size 400x200; }
+full_screen() { window_of_size 1280x1024; }
+# The full screen's X window may be made again while the screen opens (SDL remakes it for
+# its renderer), so each look finds the window anew: the keys go to it, pressed again in
+# case the first press went to the window that went away.
+pressed_until() {
+    local keys=$1
+    shift
+    full_screen && xdotool windowfocus "$found" keyup $keys keydown $keys
+    "$@"
+}
+screenshot_taken() { [ -s "$work/game/screen.bmp" ]; }
+
+# Through the launcher ("Start Game/Level" at (380, 100), 210 x 40) and the pacing choice
+# (Return held until the full screen is there) to the full screen, which gets the keyboard.
+to_the_full_screen() {
+    wait_for "the launcher window" launcher_window
+    xdotool mousemove --window "$launcher" 485 120 click 1
+    wait_for "the launcher to close" no_launcher_window
+    wait_for "the pacing window" pacing_window
+    xdotool windowfocus --sync "$found"
+    xdotool keydown Return
+    wait_for "the full screen" full_screen
+    xdotool keyup Return
+}
+
+echo "run 1: into a level and out through the menu"
+start
+to_the_full_screen
+# Keys count while they are held: Space skips the logo and the introduction after a frame
+# each and starts a game in the menu; S held in the level saves the screen every frame.
+wait_for "a screenshot of the level" pressed_until "space s" screenshot_taken
+xdotool keyup s keyup space
+# Escape pauses; Space there goes to the menu, where Escape, still held, ends the program.
+xdotool keydown Escape
+xdotool keydown space
+wait_for_exit
+xdotool keyup space keyup Escape
+"$level_frame_check" "$work/game/screen.bmp" "$game_dir" || fail "screen.bmp shows no level frame"
+
+echo "run 2: the desktop asks the full screen to close"
+rm -f "$work/game/screen.bmp"
+start
+to_the_full_screen
+# Asked again until it ends, in case a request went to a window that was made again.
+while kill -0 "$pid" 2>/dev/null; do
+    if full_screen; then "$send_close_request" "$found" || true; fi
+    [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for the close request to end it"
+    sleep 0.1
+done
+wait_for_exit
+
+echo "run 3: a termination signal while the launcher is open"
+start
+wait_for "the launcher window" launcher_window
+kill -TERM "$pid"
+wait_for_exit
+
+echo "end to end: passed"

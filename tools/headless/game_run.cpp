@@ -1,0 +1,131 @@
+// The program's phases on the headless backend: the same start-up after the pacing choice,
+// the same dispatcher and the same way out as the desktop program, with scripted input.
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+
+#include "game/flow/program.hpp"
+#include "game/state/game_state.hpp"
+#include "launcher/launcher.hpp"
+#include "runtime/gui/headless/headless_windows.hpp"
+#include "runtime/input/input.hpp"
+#include "runtime/screen/headless/headless_display.hpp"
+#include "runtime/screen/screen.hpp"
+#include "runtime/sound/headless/headless_sound.hpp"
+#include "runtime/support/program.hpp"
+#include "runtime/support/random.hpp"
+#include "tools/headless/runner.hpp"
+
+namespace tools::headless {
+
+namespace {
+
+using game::flow::Phase;
+
+const GameOptions* g_options = nullptr;
+std::size_t g_next = 0;                  // the next scripted event
+std::uint64_t g_autopilotFrame = ~0ull;  // the frame the autopilot last played
+bool g_shotsFailed = false;
+Phase g_lastPhase = Phase::Launcher;
+
+std::uint64_t FramesShown() {
+    return runtime::screen::State().framesPresented;
+}
+
+// The key the autopilot holds in a phase, as a player who only wants to play: past the
+// introduction, Start in the menu, back from a pause, out of the ending, the game-over
+// screen and the credits.
+int AutopilotKey(Phase phase) {
+    switch (phase) {
+        case Phase::Intro:
+        case Phase::Menu:
+            return runtime::input::KeySpace;
+        case Phase::Pause:
+            return runtime::input::KeyReturn;
+        case Phase::Ending:
+        case Phase::GameOver:
+        case Phase::Credits:
+            return runtime::input::KeyEscape;
+        default:
+            return -1;
+    }
+}
+
+// Runs at every keyboard and mouse read: the events whose frame has been presented, and
+// the autopilot (once a frame while a level is played).
+void Pump() {
+    const std::uint64_t shown = FramesShown();
+    const auto& input = g_options->input;
+    while (g_next < input.size() && input[g_next].frame <= shown)
+        Apply(input[g_next++]);
+    if (!g_options->autopilot) return;
+    const Phase phase = game::flow::currentPhase();
+    if (const int key = AutopilotKey(phase); key >= 0) runtime::input::PostKey(key, true);
+    if (phase == Phase::LevelPlay && g_autopilotFrame != shown) {
+        g_autopilotFrame = shown;
+        Autopilot();
+    }
+}
+
+void FrameShown() {
+    const std::uint64_t shown = FramesShown();
+    for (const auto& shot : g_options->shots)
+        if (shot.frame == shown && !SaveShot(shot.file)) g_shotsFailed = true;
+    if (shown >= g_options->frames) runtime::screen::State().quitRequested = true;
+}
+
+void PhaseEntered(Phase phase) {
+    std::ostream& out = *g_options->out;
+    if (phase == Phase::Exit) {
+        if (g_shotsFailed) {
+            // The run went its way, but what was asked for is missing: not a success.
+            std::fputs("tessaly-headless: a --shot picture could not be written\n", stderr);
+            out << "exit=1 frames=" << FramesShown() << std::endl;
+            runtime::support::ReleaseAllServices();
+            std::exit(1);
+        }
+        out << "exit=0 frames=" << FramesShown() << std::endl;
+        return;
+    }
+    // The autopilot lets go of what it held in the phase before: a key held on would end
+    // the next phase too, the button would click in the menu.
+    if (g_options->autopilot) {
+        for (const int key : {runtime::input::KeySpace, runtime::input::KeyReturn,
+                              runtime::input::KeyEscape})
+            runtime::input::PostKey(key, false);
+        if (phase != Phase::LevelPlay) runtime::input::PostMouseButton(1, false);
+    }
+    // Every game starts at the chosen level.
+    if (phase == Phase::LevelSetup && g_lastPhase == Phase::GameStart)
+        game::state::Game().levelNumber = g_options->level;
+    g_lastPhase = phase;
+    const auto& game = game::state::Game();
+    out << "phase=" << game::flow::phaseName(phase) << " f=" << FramesShown()
+        << " score=" << game.score << " level=" << game.levelNumber << std::endl;
+}
+
+}  // namespace
+
+void RunGame(const GameOptions& options) {
+    g_options = &options;
+    runtime::screen::headless::UseHeadlessDisplay(false);
+    runtime::sound::headless::UseHeadlessSound(true);
+    runtime::gui::headless::UseHeadlessWindows();
+    runtime::support::SkipWaits(true);
+    game::flow::setPhaseObserver(&PhaseEntered);
+    game::flow::setFrameObserver(&FrameShown);
+    game::flow::startRuntime();
+    runtime::input::SetEventPump(&Pump);
+    runtime::support::SeedRandom(options.seed);
+
+    // What the launcher and the pacing choice hand over.
+    if (options.levelFile.empty())
+        game::flow::choosePlayMode(game::state::PlayMode::FullGame, "");
+    else
+        game::flow::choosePlayMode(game::state::PlayMode::SingleLevel, options.levelFile);
+    game::flow::prepareGameTables();
+    launcher::openGameScreen(launcher::PacingMode::RefreshPacing);
+    game::flow::runFromOpenedScreen();
+}
+
+}  // namespace tools::headless
