@@ -218,7 +218,7 @@ TEST_F(PhaseSequence, LosingTheLastLifeEndsTheFrameUnshown) {
 // After the fifteenth level the level-complete sequence still runs; the next set-up
 // finds level 16 and goes to the ending, and game over sees the score unchanged.
 TEST_F(PhaseSequence, ClearingTheLastLevelLeadsToTheEndingAndGameOver) {
-    const GameRun run = RunGame("--level 15 --autopilot --frames 7700", "1 key 57 down\n");
+    const GameRun run = RunGame("--level 15 --autopilot --frames 8500", "1 key 57 down\n");
     const PhaseEntry* complete = run.Find("LevelComplete");
     ASSERT_NE(complete, nullptr) << run.output;
     EXPECT_GT(complete->score, 0);
