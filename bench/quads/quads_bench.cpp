@@ -8,10 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdio>
-#include <map>
-#include <string>
-#include <vector>
+#include <cstdint>
 
 #include "bench/ratio_reporter.hpp"
 #include "runtime/quads/raster.hpp"

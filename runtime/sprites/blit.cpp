@@ -28,15 +28,16 @@ const std::uint32_t* Snapshot(const Surface& source, int sx, int sy, int width, 
     return temp.data();
 }
 
+constexpr std::uint32_t kColourBits = 0x00FFFFFFu;
+
 // The keyed row copy: a branch-free select that the compiler turns into vector code.
 inline void KeyedRow(std::uint32_t* __restrict d, const std::uint32_t* __restrict s, int n) {
     for (int i = 0; i < n; ++i) {
         const std::uint32_t p = s[i];
-        d[i] = (p & 0x00FFFFFFu) != 0 ? p : d[i];
+        d[i] = (p & kColourBits) != 0 ? p : d[i];
     }
 }
 
-constexpr std::uint32_t kColourBits = 0x00FFFFFFu;
 // Runs of one row closer than this many black pixels become one mixed stretch: reading a
 // few black pixels through the select costs less than starting another copy.
 constexpr int kJoinGap = 4;

@@ -44,6 +44,7 @@ struct KeyRuns {
 
     bool Ready() const { return !rows.empty(); }
     void Drop() {
+        width = 0;
         rows = {};
         runs = {};
         pixels = {};

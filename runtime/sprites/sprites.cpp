@@ -170,7 +170,13 @@ int Draw(int n, int x, int y, bool keyed) {
             runs.Drop();
         // Made on the second copy, so a picture redrawn before every copy never pays for
         // runs it would use once.
-        if (!runs.Ready() && ++runs.keyedCopiesWithout >= 2) MakeKeyRuns(source, runs);
+        if (!runs.Ready() && ++runs.keyedCopiesWithout >= 2) {
+            try {
+                MakeKeyRuns(source, runs);
+            } catch (const std::bad_alloc&) {
+                runs.Drop();  // no memory to spare: copy the plain way
+            }
+        }
         if (runs.Ready()) {
             CopyRectKeyedRuns(target, x, y, runs, sx0, sy0, cw, ch);
             return 1;
