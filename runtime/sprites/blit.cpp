@@ -164,14 +164,23 @@ void CopyRectKeyedRuns(Surface& target, int dx, int dy, const KeyRuns& k, int sx
     for (int row = 0; row < height; ++row, d += targetPitch) {
         const std::uint32_t* s = pixels + rows[row].firstPixel;
         const KeyRuns::Run* end = runs + rows[row + 1].firstRun;
-        for (const KeyRuns::Run* r = runs + rows[row].firstRun; r != end; ++r) {
+        const KeyRuns::Run* r = runs + rows[row].firstRun;
+        // Runs that end left of the part shown, then those wholly inside it, then the one
+        // cut by its right edge.
+        for (; r != end && r->x + r->Length() <= sx; ++r)
+            s += r->Length();
+        if (r != end && r->x < sx) {
             const int n = r->Length();
-            const int a = std::max<int>(r->x, sx);
-            const int b = std::min(r->x + n, ex);
-            if (a < b) CopyRun(d + (a - sx), s + (a - r->x), b - a, r->Mixed());
-            if (r->x + n >= ex) break;
+            CopyRun(d, s + (sx - r->x), std::min(r->x + n, ex) - sx, r->Mixed());
+            s += n;
+            ++r;
+        }
+        for (; r != end && r->x + r->Length() <= ex; ++r) {
+            const int n = r->Length();
+            CopyRun(d + (r->x - sx), s, n, r->Mixed());
             s += n;
         }
+        if (r != end && r->x < ex) CopyRun(d + (r->x - sx), s, ex - r->x, r->Mixed());
     }
 }
 
