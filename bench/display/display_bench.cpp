@@ -1,11 +1,18 @@
 // Sprite copies, pixel plotting and pixel collisions on the headless display, each beside a
-// baseline run in the same process: SDL2's own surface blits for the copies (same pixels,
-// same format, colour key black without RLE), plain array loops for the rest.
+// baseline run in the same process. Keyed copies race SDL2's colour-key blit with RLE
+// acceleration on (SdlRle: SDL_SetColorKey + SDL_SetSurfaceRLE, what an SDL game gets) and
+// without it (SdlNoRle); opaque copies race SDL's plain blit; plotting and collisions race
+// plain array loops. Pictures: the old test tiles, and pictures like the game's: a ball,
+// a brick with black edges and a full-screen picture with black areas. At the end each
+// baseline's time over ours is printed.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 
+#include "bench/ratio_reporter.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/sprites/sprites.hpp"
@@ -15,8 +22,12 @@ namespace {
 using runtime::screen::Surface;
 namespace sprites = runtime::sprites;
 
-// A picture like the game's keyed sprites: colour shapes on black, about half see-through.
-void Paint(Surface& s) {
+std::uint32_t Rgb(int r, int g, int b) {
+    return std::uint32_t(r & 0xFF) << 16 | std::uint32_t(g & 0xFF) << 8 | std::uint32_t(b & 0xFF);
+}
+
+// Colour shapes on black in 32-pixel tiles, about half see-through.
+void PaintTiles(Surface& s) {
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x) {
             const int cx = x % 32 - 16, cy = y % 32 - 16;
@@ -25,17 +36,82 @@ void Paint(Surface& s) {
         }
 }
 
+// A shaded ball filling its square, black in the corners.
+void PaintBall(Surface& s) {
+    const double r = s.width / 2.0;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) {
+            const double d = std::hypot(x + 0.5 - r, y + 0.5 - r) / r;
+            const int light = int(255 * (1.0 - 0.6 * d));
+            s.At(x, y) = d < 1.0 ? Rgb(light, light, 255) : 0u;
+        }
+}
+
+// A brick: a bevelled face inside a one-pixel black edge with cut corners.
+void PaintBrick(Surface& s) {
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) {
+            const bool edge = x == 0 || y == 0 || x == s.width - 1 || y == s.height - 1;
+            const bool corner = (x < 3 || x >= s.width - 3) && (y < 3 || y >= s.height - 3) &&
+                                std::abs(2 * x - s.width + 1) + std::abs(2 * y - s.height + 1) >
+                                    s.width + s.height - 8;
+            const int bevel = y < 3 ? 60 : (y >= s.height - 3 ? -60 : 0);
+            s.At(x, y) = edge || corner ? 0u : Rgb(180 + bevel, 40 + bevel / 2, 30 + x);
+        }
+}
+
+// A full-screen picture with black areas: black sky with scattered stars, two planets, a
+// title band, and a landscape along the bottom.
+void PaintScene(Surface& s) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) {
+            std::uint32_t p = 0;
+            const double ground = 430 + 40 * std::sin(x / 60.0) + 15 * std::sin(x / 17.0);
+            if (y > ground) {
+                p = Rgb(30 + y / 8, 90 + (x & 31), 40);
+            } else if (std::hypot(x - 600, y - 160) < 110) {
+                p = Rgb(200, 120 + y / 4, 60);
+            } else if (std::hypot(x - 150, y - 300) < 45) {
+                p = Rgb(90, 90, 220);
+            } else if (y >= 60 && y < 110 && x >= 120 && x < 480 && (x / 12 + y / 10) % 4 != 0) {
+                p = Rgb(255, 220, 40 + x / 4);  // letters with gaps
+            }
+            s.At(x, y) = p;
+        }
+    for (int i = 0; i < 600; ++i) {
+        const int x = int(next() % 800), y = int(next() % 400);
+        if ((s.At(x, y) & 0xFFFFFF) == 0) s.At(x, y) = Rgb(255, 255, 255);
+    }
+}
+
+// Sprite numbers and where each is drawn.
+struct Picture {
+    int number;
+    int x, y;
+};
+constexpr Picture kTiles{1, 0, 0}, kTiles32{2, 100, 50}, kBall{3, 391, 297}, kBrick{4, 120, 86},
+    kScene{5, 0, 0}, kBallAtEdge{3, -4, 597}, kClippedScene{6, -37, 41};
+
 struct Setup {
     Setup() {
         runtime::screen::headless::UseHeadlessDisplay();
         runtime::screen::InitSpriteEngine();
         runtime::screen::OpenFullScreen(800, 600, 32, "");
-        sprites::MakeBlankSprite(1, 800, 600);
-        sprites::MakeBlankSprite(2, 32, 32);
-        sprites::MakeBlankSprite(3, 32, 32);
-        Paint(*sprites::FindSprite(1)->surface);
-        Paint(*sprites::FindSprite(2)->surface);
-        Paint(*sprites::FindSprite(3)->surface);
+        Make(1, 800, 600, PaintTiles);
+        Make(2, 32, 32, PaintTiles);
+        Make(3, 10, 10, PaintBall);
+        Make(4, 40, 20, PaintBrick);
+        Make(5, 800, 600, PaintScene);
+        // The scene again, shown through a clip, as the game shows parts of pictures.
+        Make(6, 800, 600, PaintScene);
+        sprites::SetSpriteClip(6, 100, 50, 640, 480);
+    }
+    static void Make(int n, int w, int h, void (*paint)(Surface&)) {
+        sprites::MakeBlankSprite(n, w, h);
+        paint(*sprites::FindSprite(n)->surface);
+        sprites::SpritePixelsChanged(n);
     }
 };
 
@@ -44,63 +120,102 @@ Setup& Display() {
     return setup;
 }
 
-SDL_Surface* Wrap(Surface& s) {
+// An SDL surface holding its own copy of the pixels (RLE encoding may replace them).
+SDL_Surface* SdlCopyOf(const Surface& s) {
+    SDL_Surface* out =
+        SDL_CreateRGBSurfaceWithFormat(0, s.width, s.height, 32, SDL_PIXELFORMAT_RGB888);
+    if (!out) return nullptr;
+    for (int y = 0; y < s.height; ++y)
+        std::memcpy(static_cast<std::uint8_t*>(out->pixels) + y * out->pitch, s.Row(y),
+                    std::size_t(s.width) * 4);
+    return out;
+}
+
+SDL_Surface* SdlView(Surface& s) {
     return SDL_CreateRGBSurfaceWithFormatFrom(s.pixels.data(), s.width, s.height, 32, s.width * 4,
                                               SDL_PIXELFORMAT_RGB888);
 }
 
-void Copy(benchmark::State& state, int sprite, bool keyed) {
+void Tessaly(benchmark::State& state, Picture p, bool keyed) {
     Display();
-    const Surface& s = *sprites::FindSprite(sprite)->surface;
+    runtime::screen::FillTarget(0, 0, 0);
+    const sprites::SpriteRecord& r = *sprites::FindSprite(p.number);
     for (auto _ : state) {
         if (keyed)
-            sprites::DrawSpriteKeyed(sprite, 100 % (801 - s.width), 50 % (601 - s.height));
+            sprites::DrawSpriteKeyed(p.number, p.x, p.y);
         else
-            sprites::DrawSprite(sprite, 0, 0);
+            sprites::DrawSprite(p.number, p.x, p.y);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * s.width * s.height);
+    state.SetItemsProcessed(state.iterations() * r.shownWidth * r.shownHeight);
 }
 
-void SdlCopy(benchmark::State& state, int sprite, bool keyed) {
+// SDL blits the same part of the same picture to the same place; before timing, its
+// result is checked against ours.
+void SdlBlit(benchmark::State& state, Picture p, bool keyed, bool rle) {
     Display();
-    SDL_Surface* source = Wrap(*sprites::FindSprite(sprite)->surface);
-    SDL_Surface* target = Wrap(runtime::screen::BackBuffer());
+    const sprites::SpriteRecord& r = *sprites::FindSprite(p.number);
+    SDL_Surface* source = SdlCopyOf(*r.surface);
+    Surface& back = runtime::screen::BackBuffer();
+    SDL_Surface* target = SdlView(back);
+    if (!source || !target) {
+        state.SkipWithError(SDL_GetError());
+        return;
+    }
     if (keyed) SDL_SetColorKey(source, SDL_TRUE, 0);
-    SDL_SetSurfaceRLE(source, 0);
+    SDL_SetSurfaceRLE(source, rle ? 1 : 0);
     SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
-    SDL_Rect at{keyed ? 100 % (801 - source->w) : 0, keyed ? 50 % (601 - source->h) : 0, 0, 0};
+    const SDL_Rect part{r.clipX, r.clipY, r.shownWidth, r.shownHeight};
+    auto blit = [&] {
+        SDL_Rect at{p.x, p.y, 0, 0};
+        SDL_Rect from = part;
+        SDL_BlitSurface(source, &from, target, &at);
+    };
+
+    runtime::screen::FillTarget(0, 0, 0);
+    keyed ? sprites::DrawSpriteKeyed(p.number, p.x, p.y) : sprites::DrawSprite(p.number, p.x, p.y);
+    const std::vector<std::uint32_t> ours = back.pixels;
+    runtime::screen::FillTarget(0, 0, 0);
+    blit();
+    if (back.pixels != ours) state.SkipWithError("SDL drew other pixels than Tessaly");
+    if (rle && !(source->flags & SDL_RLEACCEL)) state.SkipWithError("SDL did not encode RLE");
+
     for (auto _ : state) {
-        SDL_Rect dst = at;
-        SDL_BlitSurface(source, nullptr, target, &dst);
+        blit();
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * source->w * source->h);
+    state.SetItemsProcessed(state.iterations() * part.w * part.h);
     SDL_FreeSurface(source);
     SDL_FreeSurface(target);
 }
 
-void BM_DrawSprite_800x600(benchmark::State& s) {
-    Copy(s, 1, false);
+void SdlRle(benchmark::State& state, Picture p) {
+    SdlBlit(state, p, true, true);
 }
-void BM_SdlBlit_800x600(benchmark::State& s) {
-    SdlCopy(s, 1, false);
+void SdlNoRle(benchmark::State& state, Picture p) {
+    SdlBlit(state, p, true, false);
 }
-void BM_DrawSpriteKeyed_800x600(benchmark::State& s) {
-    Copy(s, 1, true);
-}
-void BM_SdlBlitKeyed_800x600(benchmark::State& s) {
-    SdlCopy(s, 1, true);
-}
-void BM_DrawSpriteKeyed_32x32(benchmark::State& s) {
-    Copy(s, 2, true);
-}
-void BM_SdlBlitKeyed_32x32(benchmark::State& s) {
-    SdlCopy(s, 2, true);
+void Sdl(benchmark::State& state, Picture p) {
+    SdlBlit(state, p, false, false);
 }
 
+#define KEYED_CASE(name, picture)                    \
+    BENCHMARK_CAPTURE(Tessaly, name, picture, true); \
+    BENCHMARK_CAPTURE(SdlRle, name, picture);        \
+    BENCHMARK_CAPTURE(SdlNoRle, name, picture)
+
+KEYED_CASE(keyed_tiles_800x600, kTiles);
+KEYED_CASE(keyed_tiles_32x32, kTiles32);
+KEYED_CASE(keyed_ball_10x10, kBall);
+KEYED_CASE(keyed_brick_40x20, kBrick);
+KEYED_CASE(keyed_scene_800x600, kScene);
+KEYED_CASE(keyed_ball_at_corner, kBallAtEdge);
+KEYED_CASE(keyed_scene_clipped, kClippedScene);
+BENCHMARK_CAPTURE(Tessaly, opaque_800x600, kScene, false);
+BENCHMARK_CAPTURE(Sdl, opaque_800x600, kScene);
+
 // The star field's use: one drawing session of 5001 points.
-void BM_PlotPixel_5001(benchmark::State& state) {
+void PlotPixels(benchmark::State& state) {
     Display();
     for (auto _ : state) {
         runtime::screen::BeginDrawing(runtime::screen::OpenScreenDrawing());
@@ -111,7 +226,7 @@ void BM_PlotPixel_5001(benchmark::State& state) {
     }
 }
 
-void BM_RawStore_5001(benchmark::State& state) {
+void RawStores(benchmark::State& state) {
     Display();
     Surface& b = runtime::screen::BackBuffer();
     for (auto _ : state) {
@@ -123,17 +238,18 @@ void BM_RawStore_5001(benchmark::State& state) {
 
 // Two 32 x 32 sprites overlapping completely with no common colour: the whole square is
 // scanned, the slowest case.
-void BM_SpritePixelsOverlap_32x32(benchmark::State& state) {
+void PixelsOverlap(benchmark::State& state) {
     Display();
-    sprites::MakeBlankSprite(4, 32, 32);
+    sprites::MakeBlankSprite(7, 32, 32);
     for (auto _ : state)
-        benchmark::DoNotOptimize(sprites::SpritePixelsOverlap(2, 0, 0, 4, 0, 0));
+        benchmark::DoNotOptimize(sprites::SpritePixelsOverlap(2, 0, 0, 7, 0, 0));
 }
 
-void BM_RawScan_32x32(benchmark::State& state) {
+void RawScan(benchmark::State& state) {
     Display();
+    sprites::MakeBlankSprite(7, 32, 32);
     const Surface& a = *sprites::FindSprite(2)->surface;
-    const Surface& b = *sprites::FindSprite(4)->surface;
+    const Surface& b = *sprites::FindSprite(7)->surface;
     for (auto _ : state) {
         int hit = 0;
         for (int i = 0; i < 32 * 32 && !hit; ++i)
@@ -142,17 +258,20 @@ void BM_RawScan_32x32(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_DrawSprite_800x600);
-BENCHMARK(BM_SdlBlit_800x600);
-BENCHMARK(BM_DrawSpriteKeyed_800x600);
-BENCHMARK(BM_SdlBlitKeyed_800x600);
-BENCHMARK(BM_DrawSpriteKeyed_32x32);
-BENCHMARK(BM_SdlBlitKeyed_32x32);
-BENCHMARK(BM_PlotPixel_5001);
-BENCHMARK(BM_RawStore_5001);
-BENCHMARK(BM_SpritePixelsOverlap_32x32);
-BENCHMARK(BM_RawScan_32x32);
+void Tessaly(benchmark::State& state, void (*run)(benchmark::State&)) {
+    run(state);
+}
+void Loop(benchmark::State& state, void (*run)(benchmark::State&)) {
+    run(state);
+}
+
+BENCHMARK_CAPTURE(Tessaly, plot_5001, PlotPixels);
+BENCHMARK_CAPTURE(Loop, plot_5001, RawStores);
+BENCHMARK_CAPTURE(Tessaly, pixel_overlap_32x32, PixelsOverlap);
+BENCHMARK_CAPTURE(Loop, pixel_overlap_32x32, RawScan);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return bench::RunWithRatios(argc, argv);
+}

@@ -1,16 +1,16 @@
 // Quad sprites against SDL's own software renderer drawing the same quad: a 64 x 64 glow
 // added at alpha 128 onto an 800 x 600 back buffer, straight and turned, nearest and
-// bilinear; and the 256 x 256 title logo faded in at alpha 128 with ordinary blending.
-// At the end the SDL time over ours is printed for each pair.
+// bilinear; the 256 x 256 title logo faded in at alpha 128 with ordinary blending; and
+// that logo at full alpha, bilinear, at its own size on whole pixels, against
+// SDL_RenderCopy of the same picture keyed on black (Sdl) and as a plain copy without
+// any key (SdlPlain). At the end each baseline's time over ours is printed.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdio>
-#include <map>
-#include <string>
-#include <vector>
+#include <cstdint>
 
+#include "bench/ratio_reporter.hpp"
 #include "runtime/quads/raster.hpp"
 
 namespace {
@@ -22,12 +22,13 @@ using runtime::screen::Surface;
 constexpr int kAlpha = 128;
 constexpr float kX = 272.0f, kY = 172.0f;
 
-// The quad drawn: its size, sampling, turn, and glow (5, 7) or ordinary blending (5, 6).
+// The quad drawn: its size, sampling, turn, glow (5, 7) or ordinary blending (5, 6), alpha.
 struct Scene {
     int size;
     bool linear;
     double turn;
     bool glow;
+    int alpha = kAlpha;
 };
 
 // A round glow fading to black at the rim, like the game's ball and shot glows.
@@ -65,7 +66,7 @@ void Tessaly(benchmark::State& state, Scene scene) {
     }
     const QuadRasterState blend{5, scene.glow ? 7 : 6, scene.linear};
     for (auto _ : state) {
-        runtime::quads::RasteriseQuad(back, texture, q, kAlpha, blend);
+        runtime::quads::RasteriseQuad(back, texture, q, scene.alpha, blend);
         benchmark::DoNotOptimize(back.pixels.data());
         benchmark::ClobberMemory();
     }
@@ -90,7 +91,7 @@ void Sdl(benchmark::State& state, Scene scene) {
     }
     SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, source);
     SDL_SetTextureBlendMode(texture, scene.glow ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND);
-    SDL_SetTextureAlphaMod(texture, kAlpha);
+    SDL_SetTextureAlphaMod(texture, Uint8(scene.alpha));
     SDL_SetTextureScaleMode(texture, scene.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
 
     float xy[4][2];
@@ -114,6 +115,48 @@ void Sdl(benchmark::State& state, Scene scene) {
     SDL_FreeSurface(target);
 }
 
+// The picture at its own size through SDL_RenderCopy: keyed on black like ours, or plain.
+void SdlRenderCopy(benchmark::State& state, Scene scene, bool keyed) {
+    const int kSize = scene.size;
+    SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_RGB888);
+    SDL_Renderer* renderer = target ? SDL_CreateSoftwareRenderer(target) : nullptr;
+    SDL_Surface* source =
+        SDL_CreateRGBSurfaceWithFormat(0, kSize, kSize, 32, SDL_PIXELFORMAT_RGB888);
+    if (renderer == nullptr || source == nullptr) {
+        state.SkipWithError(SDL_GetError());
+        return;
+    }
+    const Surface glow = Glow(kSize);
+    for (int y = 0; y < kSize; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(source->pixels) +
+                                                     y * source->pitch);
+        for (int x = 0; x < kSize; ++x)
+            row[x] = glow.At(x, y);
+    }
+    if (keyed) SDL_SetColorKey(source, SDL_TRUE, 0);
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, source);
+    if (!keyed) SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(texture, scene.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    const SDL_Rect at{int(kX), int(kY), kSize, kSize};
+    for (auto _ : state) {
+        SDL_RenderCopy(renderer, texture, nullptr, &at);
+        SDL_RenderFlush(renderer);
+        benchmark::DoNotOptimize(target->pixels);
+        benchmark::ClobberMemory();
+    }
+    SDL_DestroyTexture(texture);
+    SDL_FreeSurface(source);
+    SDL_DestroyRenderer(renderer);
+    SDL_FreeSurface(target);
+}
+
+void Sdl(benchmark::State& state, Scene scene, bool keyed) {
+    SdlRenderCopy(state, scene, keyed);
+}
+void SdlPlain(benchmark::State& state, Scene scene, bool keyed) {
+    SdlRenderCopy(state, scene, keyed);
+}
+
 constexpr double kTurn = 0.5236;  // 30 degrees
 
 BENCHMARK_CAPTURE(Tessaly, straight_nearest, Scene{64, false, 0.0, true});
@@ -126,39 +169,12 @@ BENCHMARK_CAPTURE(Tessaly, turned_bilinear, Scene{64, true, kTurn, true});
 BENCHMARK_CAPTURE(Sdl, turned_bilinear, Scene{64, true, kTurn, true});
 BENCHMARK_CAPTURE(Tessaly, logo_blend, Scene{256, true, 0.0, false});
 BENCHMARK_CAPTURE(Sdl, logo_blend, Scene{256, true, 0.0, false});
-
-// Prints the usual table, then SDL's time over ours for each case run in this process.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const std::string name = run.benchmark_name();
-            const auto slash = name.find('/');
-            if (slash == std::string::npos || run.aggregate_name.size() != 0) continue;
-            times_[name.substr(slash + 1)][name.substr(0, slash)] = run.GetAdjustedCPUTime();
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const auto& [scene, byWho] : times_) {
-            const auto ours = byWho.find("Tessaly");
-            const auto sdl = byWho.find("Sdl");
-            if (ours == byWho.end() || sdl == byWho.end() || ours->second <= 0) continue;
-            std::printf("%-20s SDL / Tessaly = %.2f\n", scene.c_str(), sdl->second / ours->second);
-        }
-    }
-
-  private:
-    std::map<std::string, std::map<std::string, double>> times_;
-};
+BENCHMARK_CAPTURE(Tessaly, own_size_copy, Scene{256, true, 0.0, false, 255});
+BENCHMARK_CAPTURE(Sdl, own_size_copy, Scene{256, true, 0.0, false, 255}, true);
+BENCHMARK_CAPTURE(SdlPlain, own_size_copy, Scene{256, true, 0.0, false, 255}, false);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunWithRatios(argc, argv);
 }

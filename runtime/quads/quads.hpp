@@ -40,7 +40,7 @@ int ResizeQuadSprite(int q, int width, int height);
 // Turns the quad to an angle in degrees, or by it when relative is nonzero.
 int TurnQuadSprite(int q, int angle, int relative);
 
-// 0 = nearest texel, anything else = bilinear; for later draws.
+// 0 = nearest texel, anything else = bilinear where magnified; for later draws.
 int SetQuadFiltering(int mode);
 
 // Binds the back buffer and opens a scene with the default blend (5, 6). 1 on success,

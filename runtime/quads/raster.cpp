@@ -24,6 +24,7 @@ constexpr std::uint32_t kRedBlue = 0x00FF00FFu;
 // and far finer than a texel for anything the screen can show.
 constexpr double kFixedOne = 4294967296.0;
 constexpr std::int64_t kFixedHalf = std::int64_t(1) << 31;
+constexpr std::int64_t kFixedStep = std::int64_t(1) << 32;  // one texel
 
 // A corner in pixels, its texture coordinates already in texels.
 struct Corner {
@@ -325,6 +326,15 @@ struct AddVector {
     Lanes16 alphaLanes;
     explicit AddVector(std::uint32_t alpha) : alphaLanes(AlphaLanes(alpha)) {}
     Pixels4 Blend(Pixels4 dst, Lanes16 src) const { return AddScaled4(dst, src, alphaLanes); }
+    Pixels4 Blend(Pixels4 dst, Pixels4 src) const { return Blend(dst, Widen(src)); }
+};
+
+// Full alpha with ordinary blending, or one and zero: the texel replaces the colour.
+struct CopyVector {
+    Pixels4 Blend(Pixels4 dst, Lanes16 src) const { return Blend(dst, Narrow(src)); }
+    Pixels4 Blend(Pixels4 dst, Pixels4 src) const {
+        return (src & kColourBits) | (dst & kUnusedByte);
+    }
 };
 
 // Source alpha, one minus source alpha (alpha 255 is a plain copy).
@@ -339,11 +349,19 @@ struct MixVector {
         mix = (mix + (mix >> 8)) >> 8;
         return Narrow(mix);
     }
+    Pixels4 Blend(Pixels4 dst, Pixels4 src) const { return Blend(dst, Widen(src)); }
 };
 
+// True when some lane is set; two 64-bit halves are cheaper to test than four lanes.
+bool Any(Pixels4 lanes) {
+    std::uint64_t halves[2];
+    std::memcpy(halves, &lanes, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
+
 // Blends four pixels, leaving those whose keep lane is zero as they were.
-template <class Vector>
-void BlendKept(std::uint32_t* out, Lanes16 src, Pixels4 keep, const Vector& vector) {
+template <class Vector, class Source>
+void BlendKept(std::uint32_t* out, Source src, Pixels4 keep, const Vector& vector) {
     const Pixels4 dst = Load4(out);
     Store4(out, (vector.Blend(dst, src) & keep) | (dst & ~keep));
 }
@@ -353,6 +371,17 @@ void VectorNearest(std::uint32_t* out, int count, std::int64_t u, std::int64_t v
                    std::int64_t dv, const TextureView& t, const Vector& vector,
                    const Blender& blend) {
     int i = 0;
+    if (Inside && dv == 0 && du == kFixedStep) {
+        // A picture at its own size: the texels of a span lie side by side.
+        const std::uint32_t* texels = t.Row(int(v >> 32)) + (u >> 32);
+        for (; i + 4 <= count; i += 4) {
+            const Pixels4 src = Load4(texels + i);
+            const Pixels4 keep = (Pixels4)((src & kColourBits) != 0);
+            if (!Any(keep)) continue;
+            BlendKept(out + i, src, keep, vector);
+        }
+        u += du * i;
+    }
     for (; i + 4 <= count; i += 4) {
         Pixels4 src;
         if (Inside && dv == 0) {
@@ -365,8 +394,8 @@ void VectorNearest(std::uint32_t* out, int count, std::int64_t u, std::int64_t v
                 src[k] = NearestTexel<Inside>(t, u, v);
         }
         const Pixels4 keep = (Pixels4)((src & kColourBits) != 0);
-        if ((keep[0] | keep[1] | keep[2] | keep[3]) == 0) continue;
-        BlendKept(out + i, Widen(src), keep, vector);
+        if (!Any(keep)) continue;
+        BlendKept(out + i, src, keep, vector);
     }
     for (; i < count; ++i, u += du, v += dv) {
         const std::uint32_t texel = NearestTexel<Inside>(t, u, v);
@@ -386,7 +415,7 @@ void VectorBilinear(std::uint32_t* out, int count, std::int64_t u, std::int64_t 
             c00[k] = q.c00, c10[k] = q.c10, c01[k] = q.c01, c11[k] = q.c11;
             fu[k] = q.fu, fv[k] = q.fv, keep[k] = q.keep;
         }
-        if ((keep[0] | keep[1] | keep[2] | keep[3]) == 0) continue;
+        if (!Any(keep)) continue;
         const Lanes16 wu = SpreadWeights(fu);
         const Lanes16 src = Lerp4(Lerp4(Widen(c00), Widen(c10), wu),
                                   Lerp4(Widen(c01), Widen(c11), wu), SpreadWeights(fv));
@@ -418,7 +447,7 @@ void DrawRun(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std:
     } else if constexpr (kVectorBlends && std::is_same_v<Blender, AlphaBlend>) {
         VectorRun<Sampler, Inside>(out, count, u, v, du, dv, t, MixVector(blend.alpha), blend);
     } else if constexpr (kVectorBlends && std::is_same_v<Blender, CopyBlend>) {
-        VectorRun<Sampler, Inside>(out, count, u, v, du, dv, t, MixVector(255), blend);
+        VectorRun<Sampler, Inside>(out, count, u, v, du, dv, t, CopyVector{}, blend);
     } else {
         for (int i = 0; i < count; ++i, u += du, v += dv) {
             std::uint32_t texel;
@@ -427,11 +456,26 @@ void DrawRun(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std:
     }
 }
 
+// True when every pixel of the span samples a texel centre: bilinear weights are then all
+// zero and it reads exactly the texel nearest sampling reads.
+bool OnTexelCentres(std::int64_t u, std::int64_t v, std::int64_t du, std::int64_t dv) {
+    constexpr std::int64_t kFraction = (std::int64_t(1) << 32) - 1;
+    return (u & kFraction) == kFixedHalf && (v & kFraction) == kFixedHalf &&
+           (du & kFraction) == 0 && (dv & kFraction) == 0;
+}
+
 // A span of a row: the pixels sampling inside the texture go through the unclamped run,
 // the few at its ends (where a turned quad's edge meets the texture's) through the other.
 template <class Sampler, class Blender>
 void DrawSpan(std::uint32_t* out, int count, std::int64_t u, std::int64_t v, std::int64_t du,
               std::int64_t dv, const TextureView& t, const Blender& blend) {
+    if constexpr (std::is_same_v<Sampler, BilinearSampler>) {
+        // A picture drawn at its own size on whole pixels.
+        if (OnTexelCentres(u, v, du, dv)) {
+            DrawSpan<NearestSampler>(out, count, u, v, du, dv, t, blend);
+            return;
+        }
+    }
     int lo = 0;
     int hi = count;
     Sampler::Interior(t, u, v, du, dv, lo, hi);
@@ -472,20 +516,39 @@ struct Edge {
     double At(double cy) const { return x + (cy - y) * slope; }
 };
 
+// Texture steps, in texels, for one pixel to the right (dudx, dvdx) and one down.
+struct TexturePlane {
+    double dudx, dudy, dvdx, dvdy;
+};
+
+// Texture coordinates are affine over a triangle: one plane each for u and v. False for
+// a triangle with no area or with steps that are not numbers.
+bool MakePlane(const Corner& p0, const Corner& p1, const Corner& p2, TexturePlane& plane) {
+    const double area = (p1.x - p0.x) * (p2.y - p0.y) - (p2.x - p0.x) * (p1.y - p0.y);
+    if (area == 0.0 || !std::isfinite(area)) return false;
+    plane.dudx = ((p1.u - p0.u) * (p2.y - p0.y) - (p2.u - p0.u) * (p1.y - p0.y)) / area;
+    plane.dudy = ((p2.u - p0.u) * (p1.x - p0.x) - (p1.u - p0.u) * (p2.x - p0.x)) / area;
+    plane.dvdx = ((p1.v - p0.v) * (p2.y - p0.y) - (p2.v - p0.v) * (p1.y - p0.y)) / area;
+    plane.dvdy = ((p2.v - p0.v) * (p1.x - p0.x) - (p1.v - p0.v) * (p2.x - p0.x)) / area;
+    return std::isfinite(plane.dudx) && std::isfinite(plane.dudy) && std::isfinite(plane.dvdx) &&
+           std::isfinite(plane.dvdy);
+}
+
+// Filtering smooths only magnified pixels, as a device with just a magnification filter set
+// does. The footprint is constant over a triangle, so each triangle decides for its pixels.
+// Rule: minified where one pixel step along x or along y spans more than 2^(1/64) texels.
+// (That small margin lets rounding and a turned picture's slightly-off square corners pass.)
+bool Minified(const TexturePlane& p) {
+    const double alongX = p.dudx * p.dudx + p.dvdx * p.dvdx;
+    const double alongY = p.dudy * p.dudy + p.dvdy * p.dvdy;
+    static const double limit = std::exp2(2.0 / 64.0);  // squared lengths
+    return std::max(alongX, alongY) > limit;
+}
+
 template <class Sampler, class Blender>
 void DrawTriangle(Surface& target, const TextureView& t, const Corner& p0, const Corner& p1,
-                  const Corner& p2, const Blender& blend) {
-    const double area = (p1.x - p0.x) * (p2.y - p0.y) - (p2.x - p0.x) * (p1.y - p0.y);
-    if (area == 0.0 || !std::isfinite(area)) return;
-    // Texture coordinates are affine over the triangle: one plane each for u and v.
-    const double dudx = ((p1.u - p0.u) * (p2.y - p0.y) - (p2.u - p0.u) * (p1.y - p0.y)) / area;
-    const double dudy = ((p2.u - p0.u) * (p1.x - p0.x) - (p1.u - p0.u) * (p2.x - p0.x)) / area;
-    const double dvdx = ((p1.v - p0.v) * (p2.y - p0.y) - (p2.v - p0.v) * (p1.y - p0.y)) / area;
-    const double dvdy = ((p2.v - p0.v) * (p1.x - p0.x) - (p1.v - p0.v) * (p2.x - p0.x)) / area;
-    if (!std::isfinite(dudx) || !std::isfinite(dudy) || !std::isfinite(dvdx) ||
-        !std::isfinite(dvdy)) {
-        return;
-    }
+                  const Corner& p2, const TexturePlane& plane, const Blender& blend) {
+    const double dudx = plane.dudx, dudy = plane.dudy, dvdx = plane.dvdx, dvdy = plane.dvdy;
     // Steps per pixel, bounded so a sliver of a triangle cannot run the sums away.
     const double maxStep = double(std::max(t.width, t.height)) + 2.0;
     const std::int64_t du = ToFixed(Confine(dudx, -maxStep, maxStep));
@@ -531,20 +594,51 @@ void DrawTriangle(Surface& target, const TextureView& t, const Corner& p0, const
     }
 }
 
-template <class Sampler, class Blender>
-void DrawStrip(Surface& target, const TextureView& t, const Corner (&c)[4], const Blender& blend) {
-    DrawTriangle<Sampler>(target, t, c[0], c[1], c[2], blend);
-    DrawTriangle<Sampler>(target, t, c[1], c[3], c[2], blend);
+template <class Blender>
+void DrawTriangle(Surface& target, const TextureView& t, const Corner& p0, const Corner& p1,
+                  const Corner& p2, bool linear, const Blender& blend) {
+    TexturePlane plane;
+    if (!MakePlane(p0, p1, p2, plane)) return;
+    if (linear && !Minified(plane)) {
+        DrawTriangle<BilinearSampler>(target, t, p0, p1, p2, plane, blend);
+    } else {
+        DrawTriangle<NearestSampler>(target, t, p0, p1, p2, plane, blend);
+    }
+}
+
+// The whole picture upright at its own size with its corners on whole pixels: each pixel
+// takes the texel under it, whichever the filter, and the two triangles make a rectangle.
+bool UprightAtOwnSize(const TextureView& t, const Corner (&c)[4]) {
+    const double x = c[0].x, y = c[0].y, w = t.width, h = t.height;
+    auto is = [](const Corner& k, double kx, double ky, double ku, double kv) {
+        return k.x == kx && k.y == ky && k.u == ku && k.v == kv;
+    };
+    return x == std::floor(x) && y == std::floor(y) && is(c[0], x, y, 0, 0) &&
+           is(c[1], x + w, y, w, 0) && is(c[2], x, y + h, 0, h) && is(c[3], x + w, y + h, w, h);
+}
+
+template <class Blender>
+void DrawUpright(Surface& target, const TextureView& t, double x, double y, const Blender& blend) {
+    const double left = std::max(x, 0.0), right = std::min(x + t.width, double(target.width));
+    const double top = std::max(y, 0.0), bottom = std::min(y + t.height, double(target.height));
+    if (left >= right || top >= bottom) return;
+    const int x0 = int(left), x1 = int(right), y0 = int(top), y1 = int(bottom);
+    const std::int64_t u = (std::int64_t(x0 - x) << 32) + kFixedHalf;
+    for (int py = y0; py < y1; ++py) {
+        const std::int64_t v = (std::int64_t(py - y) << 32) + kFixedHalf;
+        DrawRun<NearestSampler, true>(target.Row(py) + x0, x1 - x0, u, v, kFixedStep, 0, t, blend);
+    }
 }
 
 template <class Blender>
 void DrawWithSampler(Surface& target, const TextureView& t, const Corner (&c)[4], bool linear,
                      const Blender& blend) {
-    if (linear) {
-        DrawStrip<BilinearSampler>(target, t, c, blend);
-    } else {
-        DrawStrip<NearestSampler>(target, t, c, blend);
+    if (UprightAtOwnSize(t, c)) {
+        DrawUpright(target, t, c[0].x, c[0].y, blend);
+        return;
     }
+    DrawTriangle(target, t, c[0], c[1], c[2], linear, blend);
+    DrawTriangle(target, t, c[1], c[3], c[2], linear, blend);
 }
 
 }  // namespace

@@ -40,7 +40,8 @@ constexpr bool IsBlendFactor(int factor) {
 }
 
 // How a quad is put on the target: blend = source x sourceFactor + dest x destFactor,
-// nearest or bilinear texel sampling.
+// nearest texel sampling, or bilinear where the picture is magnified (nearest where it is
+// drawn smaller than its texture).
 struct QuadRasterState {
     int sourceFactor = BlendSourceAlpha;
     int destFactor = BlendOneMinusSourceAlpha;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <deque>
 #include <limits>
 #include <list>
 #include <new>
@@ -23,11 +22,24 @@ constexpr std::size_t kInitialSlots = 50;
 // Numbers far beyond anything the game uses would make the table absurdly large; creating
 // such a sprite fails instead of exhausting memory.
 constexpr int kLargestNumber = 1 << 20;
+// Keyed copies of at most this many pixels skip the runs.
+constexpr int kFewPixels = 32;
 // Sizes live in 16-bit fields.
 constexpr int kLargestSide = 32767;
 
-// std::deque keeps every record at its address while the table grows at the end.
-std::deque<SpriteRecord> g_table(kInitialSlots);
+// Each record lives on its own, so it keeps its address while the table grows; finding one
+// is a single index, which every draw does.
+std::vector<std::unique_ptr<SpriteRecord>> g_table;
+
+void GrowTable(std::size_t slots) {
+    g_table.reserve(slots);
+    while (g_table.size() < slots)
+        g_table.push_back(std::make_unique<SpriteRecord>());
+}
+
+struct InitialTable {
+    InitialTable() { GrowTable(kInitialSlots); }
+} g_initialTable;
 
 // Sprites made with number -1, each under its own handle (-2, -3, ...).
 std::list<std::pair<int, SpriteRecord>> g_unnumbered;
@@ -38,7 +50,7 @@ bool Holds(const SpriteRecord& r) {
 }
 
 SpriteRecord* Slot(int n) {
-    if (n >= 0) return std::size_t(n) < g_table.size() ? &g_table[std::size_t(n)] : nullptr;
+    if (n >= 0) return std::size_t(n) < g_table.size() ? g_table[std::size_t(n)].get() : nullptr;
     for (auto& [handle, record] : g_unnumbered)
         if (handle == n) return &record;
     return nullptr;
@@ -79,8 +91,8 @@ NewSlot PrepareSlot(int n) {
         return {r, n};
     }
     if (n > kLargestNumber) return {};
-    if (std::size_t(n) >= g_table.size()) g_table.resize(std::size_t(n) + 10);
-    SpriteRecord& r = g_table[std::size_t(n)];
+    if (std::size_t(n) >= g_table.size()) GrowTable(std::size_t(n) + 10);
+    SpriteRecord& r = *g_table[std::size_t(n)];
     Clear(r);
     return {&r, 1};
 }
@@ -152,10 +164,32 @@ int Draw(int n, int x, int y, bool keyed) {
         return 0;
     const int cw = sx1 - sx0, ch = sy1 - sy0;
     if (x + cw > target.width || y + ch > target.height) return 0;
-    if (keyed)
-        CopyRectKeyed(target, x, y, source, sx0, sy0, cw, ch);
-    else
+    if (!keyed) {
         CopyRect(target, x, y, source, sx0, sy0, cw, ch);
+        return 1;
+    }
+    // A sprite drawn into itself is the target, whose pixels change under the copy.
+    KeyRuns& runs = r->keyRuns;
+    if (&target != &source) {
+        if (runs.Ready() &&
+            (runs.width != source.width || runs.rows.size() != std::size_t(source.height) + 1))
+            runs.Drop();
+        // Made on the second copy, so a picture redrawn before every copy never pays for
+        // runs it would use once.
+        if (!runs.Ready() && ++runs.keyedCopiesWithout >= 2) {
+            try {
+                MakeKeyRuns(source, runs);
+            } catch (const std::bad_alloc&) {
+                runs.Drop();  // no memory to spare: copy the plain way
+            }
+        }
+        // A few pixels (a ball at the screen's edge) go faster through the select.
+        if (runs.Ready() && cw * ch > kFewPixels) {
+            CopyRectKeyedRuns(target, x, y, runs, sx0, sy0, cw, ch);
+            return 1;
+        }
+    }
+    CopyRectKeyed(target, x, y, source, sx0, sy0, cw, ch);
     return 1;
 }
 
@@ -184,13 +218,21 @@ SpriteRecord* FindSprite(int n) {
     return r && Holds(*r) ? r : nullptr;
 }
 
+int SpritePixelsChanged(int n) {
+    SpriteRecord* r = FindSprite(n);
+    if (!r) return 0;
+    r->keyRuns.Drop();
+    r->pictureVersion = ++g_pictureVersions;
+    return 1;
+}
+
 std::size_t SpriteTableSize() {
     return g_table.size();
 }
 
 void DiscardAllSprites() {
     for (auto& r : g_table)
-        Clear(r);
+        Clear(*r);
     for (auto& e : g_unnumbered)
         Clear(e.second);
     g_unnumbered.clear();
@@ -199,7 +241,7 @@ void DiscardAllSprites() {
 void ResetSpriteTable() {
     DiscardAllSprites();
     g_table.clear();
-    g_table.resize(kInitialSlots);
+    GrowTable(kInitialSlots);
 }
 
 int SelectTarget(int n) {
@@ -212,8 +254,10 @@ int SelectTarget(int n) {
     }
     SpriteRecord* r = FindSprite(n);
     if (!r || r->kind == -2 || !r->surface) return 0;
-    // Whatever is drawn into it from now on makes its picture new.
+    // Whatever is drawn into it from now on makes its picture new: the kept glow
+    // pictures and the keyed-copy runs made from it are old.
     r->pictureVersion = ++g_pictureVersions;
+    r->keyRuns.Drop();
     state.target = r->surface;
     state.targetWidth = r->fullWidth;
     state.targetHeight = r->fullHeight;

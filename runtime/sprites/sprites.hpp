@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/screen/surface.hpp"
+#include "runtime/sprites/blit.hpp"
 
 // The sprite table: numbered rectangular pictures, loaded from image bytes, made blank or
 // captured from the drawing target, copied opaque or black-keyed onto the current target
@@ -38,6 +39,10 @@ struct SpriteRecord {
     // A number no other picture had: new whenever the sprite is made, loaded or chosen as
     // the drawing target, so what others keep prepared from its pixels can tell it is old.
     std::uint64_t pictureVersion = 0;
+    // Where the picture is not black, made for keyed copies of a sprite drawn again and
+    // again. Its pixels change only by drawing into it as the target, so selecting it as
+    // the target drops them (see also SpritePixelsChanged).
+    KeyRuns keyRuns;
 
     std::unique_ptr<runtime::screen::Surface> store;  // owns *surface
 };
@@ -45,6 +50,10 @@ struct SpriteRecord {
 // The record of sprite n, or null if the slot is empty. Records keep their address while
 // they exist (growing the table does not move them).
 SpriteRecord* FindSprite(int n);
+
+// Code that writes a sprite's pixels through its record, not by drawing into it as the
+// target, calls this afterwards so keyed copies do not follow the old picture.
+int SpritePixelsChanged(int n);
 
 // Current number of slots.
 std::size_t SpriteTableSize();

@@ -125,6 +125,49 @@ TEST_F(Quads, ScenesBlendOntoTheBackBuffer) {
     EXPECT_EQ(BackBuffer().At(10, 10), kRed);
 }
 
+TEST_F(Quads, FilteringSmoothsTurnedPicturesAtTheirOwnSizeButNotShrunkOnes) {
+    ASSERT_TRUE(MakeBlankSprite(5, 32, 32, 4));
+    Surface& s = *FindSprite(5)->surface;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            s.At(x, y) = std::uint32_t(x * 8) << 16 | std::uint32_t(y * 8) << 8 | 0x40u;
+    ASSERT_NE(MakeQuadSprite(0, 5), nullptr);
+    auto draw = [](int filtering) {
+        runtime::screen::FillTarget(0, 0, 0);
+        SetQuadFiltering(filtering);
+        BeginQuadScene();
+        DrawQuadSprite(0, 100, 100, 255);
+        EndQuadScene();
+        return BackBuffer();
+    };
+    // Differences between nearest and bilinear on either side of the strip's shared edge.
+    auto smoothed = [&](int& first, int& second) {
+        const Surface nearest = draw(0), linear = draw(1);
+        const QuadVertex* v = FindQuadSprite(0)->vertices;
+        first = second = 0;
+        for (int y = 80; y < 160; ++y) {
+            for (int x = 80; x < 160; ++x) {
+                if (nearest.At(x, y) == linear.At(x, y)) continue;
+                const double side = (v[2].x - v[1].x) * (y + 0.5 - 100 - v[1].y) -
+                                    (v[2].y - v[1].y) * (x + 0.5 - 100 - v[1].x);
+                ++(side < 0 ? first : second);
+            }
+        }
+    };
+    // The turn leaves the corners slightly off a square; at its own size the picture is
+    // still smoothed all over, not on one triangle only.
+    int first = 0, second = 0;
+    TurnQuadSprite(0, 30, 0);
+    smoothed(first, second);
+    EXPECT_GT(first, 100);
+    EXPECT_GT(second, 100);
+    // Shrunk, it samples the nearest texel everywhere.
+    ResizeQuadSprite(0, 24, 24);
+    TurnQuadSprite(0, 30, 0);
+    smoothed(first, second);
+    EXPECT_EQ(first + second, 0);
+}
+
 TEST_F(Quads, ReleasedSpritesAreNeverRead) {
     MakeQuadrants(5, 16);
     ASSERT_NE(MakeQuadSprite(0, 5), nullptr);

@@ -59,21 +59,25 @@ QuadRasterState Blend(int source, int dest, bool linear = false) {
 
 TEST(QuadRaster, UnscaledQuadReproducesItsTextureExceptBlack) {
     const Surface tex = Picture(13, 9);
-    for (bool linear : {false, true}) {
-        for (auto [source, dest] : {std::pair{5, 6}, std::pair{2, 1}}) {
-            Surface back = Filled(40, 30, Rgb(1, 2, 3));
-            QuadVertex q[4];
-            Rect(q, 5, 7, 13, 9);
-            RasteriseQuad(back, tex, q, 255, Blend(source, dest, linear));
-            for (int y = 0; y < back.height; ++y) {
-                for (int x = 0; x < back.width; ++x) {
-                    const bool inside = x >= 5 && x < 18 && y >= 7 && y < 16;
-                    std::uint32_t want = Rgb(1, 2, 3);
-                    if (inside && (tex.At(x - 5, y - 7) & 0xFFFFFF) != 0) {
-                        want = tex.At(x - 5, y - 7);
+    // Inside the target, and hanging over its top-left and bottom-right corners.
+    for (auto [px, py] : {std::pair{5, 7}, std::pair{-3, -2}, std::pair{33, 25}}) {
+        for (bool linear : {false, true}) {
+            for (auto [source, dest] : {std::pair{5, 6}, std::pair{2, 1}}) {
+                Surface back = Filled(40, 30, Rgb(1, 2, 3));
+                QuadVertex q[4];
+                Rect(q, px, py, 13, 9);
+                RasteriseQuad(back, tex, q, 255, Blend(source, dest, linear));
+                for (int y = 0; y < back.height; ++y) {
+                    for (int x = 0; x < back.width; ++x) {
+                        const bool inside = x >= px && x < px + 13 && y >= py && y < py + 9;
+                        std::uint32_t want = Rgb(1, 2, 3);
+                        if (inside && (tex.At(x - px, y - py) & 0xFFFFFF) != 0) {
+                            want = tex.At(x - px, y - py);
+                        }
+                        ASSERT_EQ(back.At(x, y), want)
+                            << "at " << x << "," << y << " placed " << px << "," << py << " linear "
+                            << linear << " blend " << source << "," << dest;
                     }
-                    ASSERT_EQ(back.At(x, y), want) << "at " << x << "," << y << " linear " << linear
-                                                   << " blend " << source << "," << dest;
                 }
             }
         }
@@ -236,6 +240,61 @@ TEST(QuadRaster, BilinearBlendsNeighboursAndClampsAtTheEdges) {
         EXPECT_GT(red, 0u) << x;
         EXPECT_EQ(red + (linear.At(x, 0) & 0xFF), 200u) << x;
     }
+}
+
+TEST(QuadRaster, BilinearSmoothsOnlyWhereThePictureIsMagnified) {
+    const Surface tex = Picture(16, 12);
+    auto draw = [&](const QuadVertex(&q)[4], bool linear) {
+        Surface back = Filled(64, 48, Rgb(9, 9, 9));
+        RasteriseQuad(back, tex, q, 200, Blend(5, 6, linear));
+        return back;
+    };
+    struct Case {
+        const char* what;
+        double w, h, angle;
+        bool smoothed;
+    };
+    const Case cases[] = {
+        {"half size", 8, 6, 0, false},
+        {"turned and shrunk", 11, 8.4, 0.5, false},
+        {"wider but flatter", 32, 6, 0, false},  // squeezed along y: minified
+        {"narrower but taller", 12, 24, 0.3, false},
+        {"twice the size", 32, 24, 0, true},
+        {"own size, turned", 16, 12, 0.5, true},
+        {"own size between pixels", 16, 12, 0, true},
+    };
+    for (const Case& c : cases) {
+        QuadVertex q[4];
+        Turned(q, 30.5, 22.5, c.w, c.h, c.angle);
+        const Surface nearest = draw(q, false), linear = draw(q, true);
+        EXPECT_NE(nearest.pixels, Filled(64, 48, Rgb(9, 9, 9)).pixels) << c.what;
+        if (c.smoothed) {
+            EXPECT_NE(linear.pixels, nearest.pixels) << c.what;
+        } else {
+            EXPECT_EQ(linear.pixels, nearest.pixels) << c.what;
+        }
+    }
+
+    // The choice is made where the pixels are: in a lopsided quad whose lower triangle is
+    // squeezed, only the upper one is smoothed.
+    QuadVertex q[4];
+    Rect(q, 0.5, 0.5, 24, 18);
+    q[3].x = 10.5f, q[3].y = 8.5f;
+    const Surface nearest = draw(q, false), linear = draw(q, true);
+    int smoothedUpper = 0;
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            // Which side of the shared edge from top-right (24.5, 0.5) to bottom-left
+            // (0.5, 18.5) the pixel centre lies on; the lower triangle is on the far side.
+            const double side = (x + 0.5 - 24.5) * 18.0 - (y + 0.5 - 0.5) * -24.0;
+            if (side > 1.0) {
+                ASSERT_EQ(linear.At(x, y), nearest.At(x, y)) << x << "," << y;
+            } else if (side < -1.0 && linear.At(x, y) != nearest.At(x, y)) {
+                ++smoothedUpper;
+            }
+        }
+    }
+    EXPECT_GT(smoothedUpper, 100);
 }
 
 TEST(QuadRaster, ClipsToTheTargetWithoutWritingOutside) {

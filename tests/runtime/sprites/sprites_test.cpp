@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -136,6 +137,138 @@ TEST_F(Sprites, KeyedCopiesSkipBlackAndClipRectanglesPickTheDrawnPart) {
     EXPECT_FALSE(DrawSprite(2, 0, 500));
     SetSpriteClip(2, 0, 33, 32, 1);
     EXPECT_FALSE(DrawSprite(2, 0, 500));
+}
+
+// What a keyed copy of sprite n at (x, y) must leave on a target filled with `ground`,
+// worked out pixel by pixel from the sprite as it is now.
+Surface KeyedExpectation(int n, int x, int y, const Surface& target, std::uint32_t ground) {
+    Surface want = target;
+    std::fill(want.pixels.begin(), want.pixels.end(), ground);
+    const SpriteRecord& r = *FindSprite(n);
+    for (int j = 0; j < r.shownHeight; ++j)
+        for (int i = 0; i < r.shownWidth; ++i) {
+            const int tx = x + i, ty = y + j;
+            if (tx < 0 || ty < 0 || tx >= want.width || ty >= want.height) continue;
+            const std::uint32_t p = r.surface->At(r.clipX + i, r.clipY + j);
+            if (p & 0xFFFFFFu) want.At(tx, ty) = p;
+        }
+    return want;
+}
+
+// Draws sprite n keyed onto the current target three times, each on a fresh fill; the
+// later copies go the fast way, which must show the same.
+void ExpectKeyedCopies(int n, int x, int y, const char* what) {
+    Surface& target = *State().target;
+    for (int copy = 0; copy < 3; ++copy) {
+        runtime::screen::FillTarget(9, 9, 9);
+        DrawSpriteKeyed(n, x, y);
+        ASSERT_EQ(target.pixels, KeyedExpectation(n, x, y, target, 0x090909u).pixels)
+            << what << ", copy " << copy;
+    }
+}
+
+TEST_F(Sprites, KeyedCopiesOfAnyPartMatchThePixels) {
+    // Rows of runs and gaps of many lengths: single pixels, short and long runs, black
+    // gaps of one to a few pixels inside colour, rows with no colour at all.
+    ASSERT_TRUE(MakeBlankSprite(1, 150, 40));
+    Surface& s = *FindSprite(1)->surface;
+    std::uint32_t seed = 7;
+    auto next = [&seed](std::uint32_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    const int runs[] = {1, 2, 3, 4, 7, 8, 9, 15, 16, 17, 40, 64, 65, 100};
+    const int gaps[] = {1, 2, 3, 4, 5, 9, 70};
+    for (int y = 0; y < 40; y += 1 + (y % 13 == 12)) {
+        int x = int(next(4));
+        while (x < 150) {
+            for (int n = runs[next(14)]; n > 0 && x < 150; --n, ++x)
+                s.At(x, y) = Mark(x, y);
+            x += gaps[next(7)];
+        }
+    }
+    ASSERT_TRUE(SpritePixelsChanged(1));
+    ASSERT_TRUE(MakeBlankSprite(2, 97, 33));  // a target narrower than the picture
+
+    for (int trial = 0; trial < 120; ++trial) {
+        const int cx = int(next(150)), cy = int(next(40));
+        SetSpriteClip(1, cx, cy, 1 + int(next(150)), 1 + int(next(40)));
+        if (trial % 10 == 0) SetSpriteClip(1, -1, 0, 0, 0);
+        const bool intoSprite = trial % 3 == 0;
+        SelectTarget(intoSprite ? 2 : -1);
+        const int w = State().targetWidth, h = State().targetHeight;
+        const int x = int(next(std::uint32_t(w) + 300)) - 150;
+        const int y = int(next(std::uint32_t(h) + 80)) - 40;
+        ExpectKeyedCopies(1, x, y, "clipped");
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST_F(Sprites, KeyedCopiesFollowEveryChangeOfThePicture) {
+    MakeMarked(1, 40, 30);
+    MakeMarked(2, 12, 12);
+    const auto bmp = Bmp24(40, 30, [](int x, int y) { return (x + y) % 3 ? 0x405060u : 0u; });
+    // Each way of changing sprite 1's pixels, after its copies have gone the fast way.
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const Change changes[] = {
+        {"drawn into", [] { SelectTarget(1), DrawSprite(2, 3, 4); }},
+        {"drawn into keyed", [] { SelectTarget(1), DrawSpriteKeyed(2, 20, 10); }},
+        {"filled", [] { SelectTarget(1), runtime::screen::FillTarget(0, 0, 0); }},
+        {"filled with colour", [] { SelectTarget(1), runtime::screen::FillTarget(1, 2, 3); }},
+        {"scrolled inside itself",
+         [] {
+             SelectTarget(1);
+             SetSpriteClip(1, 5, 0, 40, 30);
+             DrawSprite(1, 0, 0);
+             SetSpriteClip(1, -1, 0, 0, 0);
+         }},
+        {"captured", [] { SelectTarget(-1), CaptureSprite(1, 100, 100, 40, 30); }},
+        {"loaded", [&bmp] { LoadSpriteFromMemory(1, bmp.data(), bmp.size()); }},
+        {"made blank", [] { MakeBlankSprite(1, 40, 30); }},
+        {"written directly",
+         [] {
+             FindSprite(1)->surface->At(0, 0) = 0;
+             FindSprite(1)->surface->At(30, 20) = 0x777777u;
+             SpritePixelsChanged(1);
+         }},
+    };
+    std::uint32_t colour = 0x102030u;
+    for (const Change& change : changes) {
+        // Something to capture, and a fresh picture with black holes in sprite 1.
+        SelectTarget(-1);
+        runtime::screen::FillTarget(0, 0, 0);
+        DrawSprite(2, 105, 103);
+        ASSERT_TRUE(SelectTarget(1));
+        runtime::screen::FillTarget(int(colour & 0xFF), 40, 50);
+        colour += 0x11;
+        DrawSprite(2, 10, 10);
+        SelectTarget(-1);
+        ExpectKeyedCopies(1, 100, 200, change.what);
+        change.apply();
+        SelectTarget(-1);
+        ExpectKeyedCopies(1, 100, 200, change.what);
+        if (HasFatalFailure()) return;
+    }
+
+    // Drawn into itself again and again while it stays the target: each copy reads the
+    // picture as the previous copy left it.
+    MakeMarked(3, 30, 1);
+    for (int x = 4; x < 10; ++x)
+        FindSprite(3)->surface->At(x, 0) = 0;
+    SpritePixelsChanged(3);
+    Surface expected = *FindSprite(3)->surface;
+    ASSERT_TRUE(SelectTarget(3));
+    for (int step = 1; step <= 4; ++step) {
+        // Every colour moves one step right over what was there; black moves nothing.
+        const Surface before = expected;
+        for (int x = 1; x < 30; ++x)
+            if (before.At(x - 1, 0) != 0) expected.At(x, 0) = before.At(x - 1, 0);
+        DrawSpriteKeyed(3, 1, 0);
+        ASSERT_EQ(FindSprite(3)->surface->pixels, expected.pixels) << step;
+    }
 }
 
 TEST_F(Sprites, DrawingIntoASpriteAndIntoItselfScrollsAsTheGameExpects) {
