@@ -84,7 +84,7 @@ TEST(Replay, ScriptedPlayerServesMissesAndLosesALife) {
              0},
             {450,
              "f=450 score=100 lives=2 bricks=119 level=1 ball=335,560,1,5,0 paddle=315 capsules=0",
-             0},
+             0xadef4baad8031065ull},
             {900,
              "f=900 score=100 lives=2 bricks=119 level=1 ball=335,560,1,5,0 paddle=315 capsules=0",
              0},
@@ -106,7 +106,7 @@ TEST(Replay, AutopilotOnTheBarrierAndDescentLevels) {
           0},
          {2000,
           "f=2000 score=4500 lives=3 bricks=68 level=7 ball=700,365,1,5,1 paddle=696 capsules=0",
-          0}});
+          0x2de04cfb5359334bull}});
 
     PlayOptions descent;
     descent.level = 12;
@@ -117,7 +117,7 @@ TEST(Replay, AutopilotOnTheBarrierAndDescentLevels) {
         descent,
         {{1000,
           "f=1000 score=850 lives=3 bricks=128 level=12 ball=520,395,-3,5,1 paddle=516 capsules=1",
-          0},
+          0x39aa99fa7f0e58e5ull},
          {2000,
           "f=2000 score=2250 lives=3 bricks=101 level=12 ball=427,525,2,5,1 paddle=423 capsules=0",
           0}});
@@ -137,7 +137,7 @@ TEST(Replay, LevelFileWithBothHazards) {
           0},
          {1500,
           "f=1500 score=550 lives=3 bricks=102 level=1 ball=618,415,-1,-5,1 paddle=614 capsules=1",
-          0}});
+          0xf48e6eba3c2d1630ull}});
 }
 
 TEST(Replay, EscapePausesAndSSavesTheScreen) {
