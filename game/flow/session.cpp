@@ -4,7 +4,7 @@
 #include "game/levels/level_file.hpp"
 #include "game/levels/level_table.hpp"
 #include "game/play/play_state.hpp"
-#include "game/presentation/pack.hpp"
+#include "game/presentation/pack_loading.hpp"
 #include "game/state/game_state.hpp"
 #include "runtime/quads/quads.hpp"
 #include "runtime/screen/screen.hpp"
@@ -14,21 +14,14 @@
 
 namespace game::flow {
 
-using game::presentation::ClosePack;
-using game::presentation::NextPackEntry;
-using game::presentation::OpenPack;
-using game::presentation::PackContent;
 using state::Game;
 
 namespace {
 
-// Where one entry of the play pack goes: a picture (mode 0), a quad texture (mode 4) or
-// a sound.
-struct Target {
-    enum Kind { Sprite, Texture, Sound } kind;
-    int number;
-};
+using Target = game::presentation::PackTarget;
 
+// Where each entry of the play pack goes: a picture (mode 0), a quad texture (mode 4) or
+// a sound.
 constexpr Target S(int n) {
     return {Target::Sprite, n};
 }
@@ -56,45 +49,18 @@ static_assert(std::size(kPlayPack) == 88);
 // the texture sprites they show.
 constexpr int kQuadSources[12] = {6, 8, 9, 10, 12, 8, 28, 31, 38, 39, 74, 78};
 
-void Load(const Target& target, const PackContent& content) {
-    // A missing or damaged entry creates nothing; play runs without that picture.
-    if (!content) return;
-    switch (target.kind) {
-        case Target::Sprite:
-            runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size, 0);
-            break;
-        case Target::Texture:
-            runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size,
-                                                   runtime::sprites::Texture);
-            break;
-        case Target::Sound:
-            runtime::sound::LoadSoundFromMemory(target.number, content.bytes, content.size);
-            break;
-    }
-}
-
-// Reads a pack's entries into consecutive targets; a pack that cannot be opened reads
-// nothing.
-template <std::size_t N>
-void LoadPack(const char* name, const Target (&targets)[N]) {
-    OpenPack(name);
-    for (const Target& target : targets)
-        Load(target, NextPackEntry());
-    ClosePack();
-}
-
 void LoadBackground(const char* pack) {
     if (pack == nullptr) return;
     const Target targets[4] = {
         S(game::levels::kBackgroundSprites[0]), S(game::levels::kBackgroundSprites[1]),
         S(game::levels::kBackgroundSprites[2]), S(game::levels::kBackgroundSprites[3])};
-    LoadPack(pack, targets);
+    game::presentation::LoadPackInto(pack, targets);
 }
 
 }  // namespace
 
 void loadPlayPictures() {
-    LoadPack("data\\level1.pak", kPlayPack);
+    game::presentation::LoadPackInto("data\\level1.pak", kPlayPack);
 }
 
 void startGameFromMenu() {
@@ -124,10 +90,7 @@ void startGame() {
     runtime::sprites::MakeBlankSprite(348, 32, 32);
     for (int q = 0; q < 12; ++q)
         runtime::quads::MakeQuadSprite(q, kQuadSources[q]);
-    Target digits[10] = {};
-    for (int k = 0; k < 10; ++k)
-        digits[k] = S(300 + k);
-    LoadPack("data\\sc.pak", digits);
+    game::presentation::LoadPackSprites("data\\sc.pak", 300, 10);
 }
 
 SetUpResult setUpLevel() {
