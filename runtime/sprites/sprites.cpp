@@ -37,8 +37,12 @@ void GrowTable(std::size_t slots) {
         g_table.push_back(std::make_unique<SpriteRecord>());
 }
 
+// The table starts with its first slots, and the screen learns how to empty it.
 struct InitialTable {
-    InitialTable() { GrowTable(kInitialSlots); }
+    InitialTable() {
+        GrowTable(kInitialSlots);
+        runtime::screen::SetSpriteTableHooks({&ResetSpriteTable, &DiscardAllSprites});
+    }
 } g_initialTable;
 
 // Sprites made with number -1, each under its own handle (-2, -3, ...).
