@@ -4,15 +4,13 @@
 #include <cstring>
 
 #include "game/presentation/pack.hpp"
+#include "runtime/support/bytes.hpp"
 
 namespace game::presentation {
 
 namespace {
 
-inline std::uint32_t LoadLe32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
+using runtime::support::ReadLe32;
 
 // Bits come from the top of each stream word; a word is loaded only when a bit is needed, so
 // a stream may end right after its last word. Past the stored words the reader hands out zeros
@@ -44,7 +42,7 @@ class BitReader {
   private:
     void Refill() {
         if (end_ - pos_ >= 4) {
-            buffer_ |= std::uint64_t(LoadLe32(pos_)) << (32 - count_);
+            buffer_ |= std::uint64_t(ReadLe32(pos_)) << (32 - count_);
             pos_ += 4;
         } else {
             overrun_ = true;
@@ -278,9 +276,9 @@ std::uint32_t PackChecksum(const std::uint8_t* data, std::size_t size) {
     };
     std::size_t i = 0;
     for (; i + 4 <= size; i += 4)
-        step(LoadLe32(data + i));
+        step(ReadLe32(data + i));
     // The tail is covered by one more word that overlaps the one before it.
-    if (size % 4 != 0) step(LoadLe32(data + size - 4));
+    if (size % 4 != 0) step(ReadLe32(data + size - 4));
     return sum;
 }
 
@@ -290,8 +288,8 @@ BlockResult DecodeBlock(const std::uint8_t* block, std::size_t blockSize, std::u
     if (block == nullptr || blockSize < 2) return BlockResult::ShortHeader;
     if (block[0] != kBlockMagic[0] || block[1] != kBlockMagic[1]) return BlockResult::BadMagic;
     if (blockSize < kBlockHeaderSize) return BlockResult::ShortHeader;
-    std::uint32_t sizeField = LoadLe32(block + 2);
-    std::uint32_t storedSum = LoadLe32(block + 6);
+    std::uint32_t sizeField = ReadLe32(block + 2);
+    std::uint32_t storedSum = ReadLe32(block + 6);
     if (sizeField != outSize) return BlockResult::SizeMismatch;
     std::uint8_t none = 0;
     if (out == nullptr) {

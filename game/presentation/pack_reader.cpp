@@ -9,6 +9,7 @@
 #include <new>
 
 #include "game/presentation/pack.hpp"
+#include "runtime/support/bytes.hpp"
 #include "runtime/support/path.hpp"
 #include "runtime/support/program.hpp"
 
@@ -16,10 +17,7 @@ namespace game::presentation {
 
 namespace {
 
-std::uint32_t LoadLe32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
+using runtime::support::ReadLe32;
 
 std::unique_ptr<std::uint8_t[]> Allocate(std::size_t size) {
     // Not zero-filled: every byte is overwritten by the read or the decoder.
@@ -108,8 +106,8 @@ ScannedEntry PackScanner::Next() {
         entry.available = got;
         return entry;
     }
-    entry.unpacked = LoadLe32(header);
-    entry.stored = LoadLe32(header + 4);
+    entry.unpacked = ReadLe32(header);
+    entry.stored = ReadLe32(header + 4);
 
     // A stored size beyond the end of the file is not worth a buffer.
     if (knownSize_ && entry.stored > fileSize_ - std::min(position_, fileSize_)) {

@@ -9,6 +9,8 @@
 
 #include "runtime/gui/backend.hpp"
 #include "runtime/screen/screen.hpp"
+#include "runtime/support/numbered_limits.hpp"
+#include "runtime/support/numbered_table.hpp"
 #include "runtime/support/program.hpp"
 
 namespace runtime::gui {
@@ -29,7 +31,9 @@ struct NumberedWindow {
 
 namespace {
 
-constexpr int kHighestNumber = 65535;
+using runtime::support::GrowToHold;
+using runtime::support::UsableNumber;
+namespace limits = runtime::support::limits;
 
 struct GadgetRecord {
     void* native = nullptr;
@@ -55,16 +59,6 @@ std::deque<Event> g_queue;
 int g_event = 0;
 int g_eventGadget = 0;
 int g_eventType = -1;
-
-// Tables grow to n + 10 when a number beyond them is used.
-template <typename T>
-void GrowFor(std::vector<T>& table, int n) {
-    if (std::size_t(n) >= table.size()) table.resize(std::size_t(n) + 10);
-}
-
-bool ValidNumber(int n) {
-    return n >= 0 && n <= kHighestNumber;
-}
 
 NumberedWindow* Live(const void* handle) {
     if (!handle) return nullptr;
@@ -187,9 +181,9 @@ int TakeEvent() {
 }
 
 int MakeGadget(const GadgetSpec& spec) {
-    if (!ValidNumber(spec.number) || !g_gadgetParent || !MakeGadgetWindow(*g_gadgetParent))
+    if (!UsableNumber(spec.number, limits::kHighestGadgetNumber) || !g_gadgetParent || !MakeGadgetWindow(*g_gadgetParent))
         return 0;
-    GrowFor(g_gadgets, spec.number);
+    GrowToHold(g_gadgets, spec.number);
     DestroyGadgetSlot(spec.number);
     void* native = g_gadgetToolkit->MakeGadget(g_gadgetParent->native, spec);
     if (!native) return 0;
@@ -293,12 +287,12 @@ void ReleaseWindows() {
 
 WindowHandle OpenNumberedWindow(int n, int x, int y, int width, int height, int flags,
                                 const char* title) {
-    if (!ValidNumber(n)) return nullptr;
+    if (!UsableNumber(n, limits::kHighestWindowNumber)) return nullptr;
     runtime::screen::SetWindowResolver(&ResolveScreenWindow);
     const bool gadgets = g_gadgetToolkit && g_gadgetToolkit->Start();
     const bool screens = g_screenToolkit && g_screenToolkit->Start();
     if (!gadgets && !screens) return nullptr;
-    GrowFor(g_windows, n);
+    GrowToHold(g_windows, n);
     CloseWindowRecord(g_windows[std::size_t(n)]);
     auto w = std::make_unique<NumberedWindow>();
     w->number = n;

@@ -1,21 +1,16 @@
 #include "runtime/images/bmp.hpp"
 
 #include "runtime/images/decoders.hpp"
+#include "runtime/support/bytes.hpp"
 
 namespace runtime::images {
 namespace {
 
-std::uint32_t ReadU32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
+using runtime::support::ReadLe16;
+using runtime::support::ReadLe32;
 
 std::int32_t ReadS32(const std::uint8_t* p) {
-    return std::int32_t(ReadU32(p));
-}
-
-std::uint16_t ReadU16(const std::uint8_t* p) {
-    return std::uint16_t(p[0] | p[1] << 8);
+    return std::int32_t(ReadLe32(p));
 }
 
 // The fields sit at fixed offsets; everything up to the colours-used count at byte 46 belongs
@@ -34,16 +29,16 @@ bool ReadBmpHeader(const std::uint8_t* bytes, std::size_t size, BmpHeader& heade
 
     // All sums below are done in 64 bits on values of at most 32 bits, so none can wrap.
     const std::uint64_t total = size;
-    const std::uint64_t pixelOffset = ReadU32(bytes + 10);
-    const std::uint64_t infoSize = ReadU32(bytes + kInfoHeaderAt);
+    const std::uint64_t pixelOffset = ReadLe32(bytes + 10);
+    const std::uint64_t infoSize = ReadLe32(bytes + kInfoHeaderAt);
     // A smaller header (the old 12-byte kind) keeps its fields elsewhere; reading it at the
     // usual offsets would mix width and height, so it is refused.
     if (infoSize < kSmallestInfoHeader || kInfoHeaderAt + infoSize > total) return false;
 
     const std::int32_t width = ReadS32(bytes + 18);
     const std::int32_t height = ReadS32(bytes + 22);
-    const int bits = ReadU16(bytes + 28);
-    const std::uint32_t compression = ReadU32(bytes + 30);
+    const int bits = ReadLe16(bytes + 28);
+    const std::uint32_t compression = ReadLe32(bytes + 30);
     if (compression != 0) return false;
     // A negative height means rows stored top row first; the game never uses such images.
     if (width <= 0 || height <= 0) return false;
@@ -62,7 +57,7 @@ bool ReadBmpHeader(const std::uint8_t* bytes, std::size_t size, BmpHeader& heade
         // A colours-used count of 0 means a full table; a larger count than the depth can
         // index is trimmed to what the pixels can reach.
         const std::uint64_t full = std::uint64_t(1) << bits;
-        const std::uint64_t used = ReadU32(bytes + 46);
+        const std::uint64_t used = ReadLe32(bytes + 46);
         entries = (used == 0 || used > full) ? full : used;
         if (entries * 4 > total - paletteOffset) return false;
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "runtime/support/numbered_limits.hpp"
+#include "runtime/support/numbered_table.hpp"
 #include "runtime/support/program.hpp"
 
 namespace runtime::images {
@@ -87,9 +89,6 @@ bool DecodeWithRegistry(const std::uint8_t* bytes, std::size_t size,
     return true;
 }
 
-// Image numbers beyond this are refused rather than growing the table without bound.
-constexpr int kMaxImageNumber = 1 << 20;
-
 std::vector<std::unique_ptr<Image>>& ImageTable() {
     static std::vector<std::unique_ptr<Image>> table(10);
     return table;
@@ -129,7 +128,8 @@ bool DecodeBmpIndexed(const std::uint8_t* bytes, std::size_t size, std::vector<s
 }
 
 const Image* LoadImageFromMemory(int imageNumber, const std::uint8_t* bytes, std::size_t size) {
-    if (imageNumber < 0 || imageNumber > kMaxImageNumber) return nullptr;
+    if (!runtime::support::UsableNumber(imageNumber, runtime::support::limits::kHighestImageNumber))
+        return nullptr;
     runtime::support::AddShutdownRelease(runtime::support::ShutdownStage::ImageObjects,
                                          ReleaseImages);
     auto image = std::make_unique<Image>();
@@ -139,7 +139,7 @@ const Image* LoadImageFromMemory(int imageNumber, const std::uint8_t* bytes, std
     image->height = image->pixels.height;
 
     auto& table = ImageTable();
-    if (std::size_t(imageNumber) >= table.size()) table.resize(std::size_t(imageNumber) + 10);
+    runtime::support::GrowToHold(table, imageNumber);
     table[std::size_t(imageNumber)] = std::move(image);
     return table[std::size_t(imageNumber)].get();
 }

@@ -9,18 +9,21 @@
 
 #include "runtime/screen/screen.hpp"
 #include "runtime/sprites/sprites.hpp"
+#include "runtime/support/numbered_limits.hpp"
+#include "runtime/support/numbered_table.hpp"
 #include "runtime/support/program.hpp"
 
 namespace runtime::quads {
 namespace {
 
 using runtime::screen::Surface;
+using runtime::support::GrowToHold;
+using runtime::support::UsableNumber;
+namespace limits = runtime::support::limits;
 
 constexpr int kInitialSlots = 50;
 // The table grows further than the sprite table: to n + 50 slots for number n.
 constexpr int kGrowthMargin = 50;
-// Numbers from here on are refused rather than growing the table without bound.
-constexpr int kNumberLimit = 1 << 18;
 
 // Prepared pictures. The introduction draws up to 1800 resized glows a frame; an unturned
 // quad's texels at a size, and those texels scaled by an alpha, are kept by the sprite's
@@ -90,8 +93,8 @@ QuadSpriteRecord* Slot(int q, bool grow) {
     QuadEngine& e = Engine();
     if (q < 0) return nullptr;
     if (std::size_t(q) >= e.table.size()) {
-        if (!grow || q >= kNumberLimit) return nullptr;
-        e.table.resize(std::size_t(q) + kGrowthMargin);
+        if (!grow || !UsableNumber(q, limits::kHighestQuadNumber)) return nullptr;
+        GrowToHold(e.table, q, kGrowthMargin);
     }
     return &e.table[std::size_t(q)];
 }

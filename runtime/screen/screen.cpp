@@ -6,7 +6,6 @@
 #include <new>
 #include <thread>
 
-#include "runtime/sprites/sprites.hpp"
 #include "runtime/support/program.hpp"
 
 namespace runtime::screen {
@@ -14,6 +13,8 @@ namespace runtime::screen {
 namespace {
 
 Surface g_backBuffer;
+// Filled in before main by the sprite library, so constant-initialised here.
+constinit SpriteTableHooks g_spriteTable;
 
 ScreenState MakeInitialState() {
     ScreenState s;
@@ -94,8 +95,12 @@ DisplayBackend* CurrentDisplayBackend() {
     return g_backend;
 }
 
+void SetSpriteTableHooks(SpriteTableHooks hooks) {
+    g_spriteTable = hooks;
+}
+
 int InitSpriteEngine() {
-    runtime::sprites::ResetSpriteTable();
+    if (g_spriteTable.reset) g_spriteTable.reset();
     TargetBackBuffer();
     runtime::support::AddShutdownRelease(runtime::support::ShutdownStage::ScreenAndSprites,
                                          [] { CloseScreenDisplay(); });
@@ -181,7 +186,7 @@ int CloseScreenDisplay() {
         g_state.frameRateIsDefault = false;
     }
     EndDrawing();
-    runtime::sprites::DiscardAllSprites();
+    if (g_spriteTable.discardAll) g_spriteTable.discardAll();
     if (g_backend && g_state.mode != ScreenMode::None) g_backend->Close();
     g_state.mode = ScreenMode::None;
     g_state.screenWindow = nullptr;

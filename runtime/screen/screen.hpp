@@ -70,6 +70,15 @@ Surface& BackBuffer();
 // Creates the sprite table and connects the chosen display backend. Nonzero on success.
 int InitSpriteEngine();
 
+// The sprite table lives in its own library above the screen and hands the screen these
+// two operations when it loads: starting the engine empties the table, and closing the
+// screen discards every sprite. Without a sprite table both are skipped.
+struct SpriteTableHooks {
+    void (*reset)() = nullptr;
+    void (*discardAll)() = nullptr;
+};
+void SetSpriteTableHooks(SpriteTableHooks hooks);
+
 // Refresh rate in Hz for the next full-screen open (0 = the display's default).
 int SetRefreshRateRequest(int hertz);
 

@@ -5,15 +5,18 @@
 
 #include "runtime/sound/device.hpp"
 #include "runtime/sound/wave.hpp"
+#include "runtime/support/numbered_limits.hpp"
+#include "runtime/support/numbered_table.hpp"
 #include "runtime/support/path.hpp"
 #include "runtime/support/program.hpp"
 
 namespace runtime::sound {
 namespace {
 
-// The game uses numbers below a hundred; a wild number is refused rather than growing a
-// table to gigabytes.
-constexpr int HighestNumber = 65535;
+using runtime::support::GrowToHold;
+using runtime::support::UsableNumber;
+namespace limits = runtime::support::limits;
+
 // About six minutes at the output rate: far beyond any effect, small enough to hold.
 constexpr std::size_t LongestSoundFrames = std::size_t(1) << 24;
 
@@ -41,13 +44,6 @@ constexpr int MediaPausedState = 1;
 bool musicOpen = false;
 std::vector<MediaRecord> media;
 int current = -1;  // the media every control operation acts on
-
-// Table growth as the game expects it: a number at or beyond the size grows the table to
-// that number plus ten.
-template <typename T>
-void Grow(std::vector<T>& table, int n) {
-    if (std::size_t(n) >= table.size()) table.resize(std::size_t(n) + 10);
-}
 
 MediaRecord* Current() {
     if (current < 0 || std::size_t(current) >= media.size()) return nullptr;
@@ -81,7 +77,7 @@ int InitSoundOutput() {
 }
 
 int LoadSoundFromMemory(int n, const std::uint8_t* bytes, std::size_t size) {
-    if (!soundOpen || n < 0 || n > HighestNumber || bytes == nullptr || size == 0) return 0;
+    if (!soundOpen || !UsableNumber(n, limits::kHighestSoundNumber) || bytes == nullptr || size == 0) return 0;
     Wave wave;
     if (!ParseWave(bytes, size, wave)) return 0;
     const std::uint64_t frames = wave.size / (std::uint64_t(wave.channels) * (wave.bits / 8));
@@ -92,7 +88,7 @@ int LoadSoundFromMemory(int n, const std::uint8_t* bytes, std::size_t size) {
     if (converted.empty()) return 0;
 
     if (std::size_t(n) >= sounds.size()) {
-        Grow(sounds, n);
+        GrowToHold(sounds, n);
         soundDevice->SetSoundCount(int(sounds.size()));
     }
     // The device lets go of the old samples before they are freed.
@@ -136,8 +132,8 @@ int InitMediaPlayer() {
 }
 
 int LoadMedia(int m, const char* fileName) {
-    if (m < 0 || m > HighestNumber) return 0;
-    Grow(media, m);
+    if (!UsableNumber(m, limits::kHighestMediaNumber)) return 0;
+    GrowToHold(media, m);
     if (media[std::size_t(m)].music) FreeMedia(m);
     if (fileName == nullptr || fileName[0] == '\0' || !musicOpen) return 0;
     std::unique_ptr<Music> music = musicDevice->Load(support::PlatformPath(fileName));

@@ -2,17 +2,12 @@
 
 #include <cstring>
 
+#include "runtime/support/bytes.hpp"
 namespace runtime::sound {
 namespace {
 
-std::uint32_t Le32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
-
-std::uint16_t Le16(const std::uint8_t* p) {
-    return std::uint16_t(p[0] | p[1] << 8);
-}
+using runtime::support::ReadLe16;
+using runtime::support::ReadLe32;
 
 bool Tag(const std::uint8_t* p, const char* tag) {
     return std::memcmp(p, tag, 4) == 0;
@@ -32,14 +27,14 @@ bool ParseWave(const std::uint8_t* bytes, std::size_t size, Wave& wave) {
     if (bytes == nullptr || size < 20) return false;
     if (!Tag(bytes, "RIFF") || !Tag(bytes + 8, "WAVE") || !Tag(bytes + 12, "fmt ")) return false;
 
-    const std::uint32_t fmtSize = Le32(bytes + 16);
+    const std::uint32_t fmtSize = ReadLe32(bytes + 16);
     if (fmtSize < 16 || fmtSize > size - 20) return false;
     const std::uint8_t* fmt = bytes + 20;
-    std::uint16_t tag = Le16(fmt);
-    if (tag == FormatExtensible && fmtSize >= 40) tag = Le16(fmt + 24);  // sub-format GUID
-    const std::uint16_t channels = Le16(fmt + 2);
-    const std::uint32_t rate = Le32(fmt + 4);
-    const std::uint16_t bits = Le16(fmt + 14);
+    std::uint16_t tag = ReadLe16(fmt);
+    if (tag == FormatExtensible && fmtSize >= 40) tag = ReadLe16(fmt + 24);  // sub-format GUID
+    const std::uint16_t channels = ReadLe16(fmt + 2);
+    const std::uint32_t rate = ReadLe32(fmt + 4);
+    const std::uint16_t bits = ReadLe16(fmt + 14);
     if (tag != FormatPcm || (channels != 1 && channels != 2) || (bits != 8 && bits != 16) ||
         rate < LowestRate || rate > HighestRate) {
         return false;
@@ -49,7 +44,7 @@ bool ParseWave(const std::uint8_t* bytes, std::size_t size, Wave& wave) {
     // stepped over rather than played as noise.
     std::size_t pos = 20 + std::size_t(fmtSize) + (fmtSize & 1);
     while (pos <= size && size - pos >= 8) {
-        const std::uint32_t chunkSize = Le32(bytes + pos + 4);
+        const std::uint32_t chunkSize = ReadLe32(bytes + pos + 4);
         const std::size_t body = pos + 8;
         if (chunkSize > size - body) return false;  // a chunk running past the end
         if (Tag(bytes + pos, "data")) {
@@ -77,7 +72,7 @@ int SampleAt(const Wave& wave, std::size_t frame, int channel) {
     }
     const std::uint8_t* p =
         wave.samples + (frame * std::size_t(wave.channels) + std::size_t(c)) * 2;
-    return std::int16_t(Le16(p));
+    return std::int16_t(ReadLe16(p));
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "runtime/images/images.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/sprites/blit.hpp"
+#include "runtime/support/numbered_limits.hpp"
+#include "runtime/support/numbered_table.hpp"
 #include "runtime/support/path.hpp"
 
 namespace runtime::sprites {
@@ -19,9 +21,6 @@ using runtime::screen::Surface;
 namespace {
 
 constexpr std::size_t kInitialSlots = 50;
-// Numbers far beyond anything the game uses would make the table absurdly large; creating
-// such a sprite fails instead of exhausting memory.
-constexpr int kLargestNumber = 1 << 20;
 // Keyed copies of at most this many pixels skip the runs.
 constexpr int kFewPixels = 32;
 // Sizes live in 16-bit fields.
@@ -37,8 +36,12 @@ void GrowTable(std::size_t slots) {
         g_table.push_back(std::make_unique<SpriteRecord>());
 }
 
+// The table starts with its first slots, and the screen learns how to empty it.
 struct InitialTable {
-    InitialTable() { GrowTable(kInitialSlots); }
+    InitialTable() {
+        GrowTable(kInitialSlots);
+        runtime::screen::SetSpriteTableHooks({&ResetSpriteTable, &DiscardAllSprites});
+    }
 } g_initialTable;
 
 // Sprites made with number -1, each under its own handle (-2, -3, ...).
@@ -90,8 +93,10 @@ NewSlot PrepareSlot(int n) {
         Clear(*r);
         return {r, n};
     }
-    if (n > kLargestNumber) return {};
-    if (std::size_t(n) >= g_table.size()) GrowTable(std::size_t(n) + 10);
+    // Records keep their addresses, so the table grows by the common rule but in place.
+    if (!runtime::support::UsableNumber(n, runtime::support::limits::kHighestSpriteNumber))
+        return {};
+    GrowTable(runtime::support::SlotsToHold(n, g_table.size()));
     SpriteRecord& r = *g_table[std::size_t(n)];
     Clear(r);
     return {&r, 1};

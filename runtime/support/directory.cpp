@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "runtime/support/numbered_limits.hpp"
+#include "runtime/support/numbered_table.hpp"
 #include "runtime/support/path.hpp"
 
 namespace runtime::support {
@@ -19,8 +21,6 @@ struct Scan {
     int pendingKind = 0;
     bool firstDelivered = false;
 };
-
-constexpr int kMaxScanNumber = 65535;
 
 std::vector<Scan*> scans(10, nullptr);
 Scan* current = nullptr;
@@ -95,10 +95,7 @@ bool NameMatchesPattern(std::string_view name, std::string_view pattern) {
 }
 
 int StartDirectoryScan(int scanNumber, std::string_view path, std::string_view pattern) {
-    if (scanNumber < 0 || scanNumber > kMaxScanNumber) return 0;
-    if (std::size_t(scanNumber) >= scans.size()) {
-        scans.resize(std::size_t(scanNumber) + 10, nullptr);
-    }
+    if (!SlotFor(scans, scanNumber, limits::kHighestScanNumber)) return 0;
     Free(std::size_t(scanNumber));
     auto* scan = new Scan;
     scan->number = std::size_t(scanNumber);

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "runtime/support/numbered_limits.hpp"
+#include "runtime/support/numbered_table.hpp"
 #include "runtime/support/path.hpp"
 
 namespace runtime::support {
@@ -23,18 +25,11 @@ struct OpenFile {
     std::size_t len = 0;
 };
 
-// Numbers beyond this are refused rather than growing the table without end.
-constexpr int kMaxFileNumber = 65535;
-
 std::vector<OpenFile*> table(10, nullptr);
 OpenFile* current = nullptr;
 
-// Grows the table the way every numbered table of the game grows: to n + 10 slots.
 OpenFile** Slot(int fileNumber) {
-    if (fileNumber < 0 || fileNumber > kMaxFileNumber) return nullptr;
-    if (std::size_t(fileNumber) >= table.size())
-        table.resize(std::size_t(fileNumber) + 10, nullptr);
-    return &table[std::size_t(fileNumber)];
+    return SlotFor(table, fileNumber, limits::kHighestFileNumber);
 }
 
 int Open(int fileNumber, std::string_view fileName, int flags) {

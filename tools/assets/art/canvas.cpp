@@ -10,6 +10,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "runtime/support/bytes.hpp"
+
 namespace tools::assets::art {
 
 namespace {
@@ -24,10 +26,7 @@ void PutLe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
         out[at + i] = std::uint8_t(v >> (8 * i));
 }
 
-std::uint32_t Le32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
+using runtime::support::ReadLe32;
 
 // One premultiplied ARGB pixel turned into the colour the game will hold.
 std::uint32_t FinishPixel(std::uint32_t argb, Finish finish) {
@@ -243,9 +242,9 @@ void Canvas::Paint(const Canvas& other, double x, double y, double alpha, cairo_
 bool DecodePicture(const std::vector<std::uint8_t>& bytes, int& width, int& height,
                    std::vector<std::uint32_t>& pixels) {
     if (bytes.size() >= 54 && bytes[0] == 'B' && bytes[1] == 'M') {
-        std::uint32_t offset = Le32(&bytes[10]);
-        int w = int(Le32(&bytes[18]));
-        int h = int(Le32(&bytes[22]));
+        std::uint32_t offset = ReadLe32(&bytes[10]);
+        int w = int(ReadLe32(&bytes[18]));
+        int h = int(ReadLe32(&bytes[22]));
         int bpp = bytes[28] | (bytes[29] << 8);
         if (bpp != 24 || w <= 0 || h <= 0 || w > 8192 || h > 8192) return false;
         std::size_t rowBytes = (std::size_t(w) * 3 + 3) & ~std::size_t(3);
