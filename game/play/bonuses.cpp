@@ -242,17 +242,7 @@ bool UpdateGun() {
                 SpritePixelsOverlap(27, shot.x, shot.y, sprite, brick->x - 5, brick->y) != 1)
                 continue;
             shot.active = false;
-            if (brick->code == game::levels::kThreeHitBrick) {
-                brick->hits -= 1;
-                if (brick->hits >= 1)
-                    PlaySoundOnce(2);
-                else if (DestroyCurrentBrick(true))
-                    return true;
-            } else if (brick->code == game::levels::kSteelBrick) {
-                PlaySoundOnce(2);
-            } else if (brick->code != 0 && DestroyCurrentBrick(false)) {
-                return true;
-            }
+            if (HitCurrentBrickWithoutBall()) return true;
             break;
         }
     }
@@ -295,22 +285,10 @@ bool UpdateFlyingRocket() {
     auto& bricks = Bricks();
     runtime::support::ResetList(bricks);
     while (Brick* brick = runtime::support::NextElement(bricks)) {
-        if (brick->code == 0 || !game::levels::IsBrickCode(brick->code)) continue;
+        if (!game::levels::IsBrickCode(brick->code)) continue;
         if (SpritePixelsOverlap(44, rocket.x, rocket.y, brick->code, brick->x, brick->y) != 1)
             continue;
-        if (brick->code == game::levels::kThreeHitBrick) {
-            brick->hits -= 1;
-            if (brick->hits >= 1) {
-                PlaySoundOnce(2);
-                return false;
-            }
-            return DestroyCurrentBrick(true);
-        }
-        if (brick->code == game::levels::kSteelBrick) {
-            PlaySoundOnce(2);
-            return false;
-        }
-        return DestroyCurrentBrick(false);
+        return HitCurrentBrickWithoutBall();
     }
     return false;
 }

@@ -60,6 +60,20 @@ bool DamageThreeHitBrick() {
 
 }  // namespace
 
+bool HitCurrentBrickWithoutBall() {
+    switch (Bricks().Current()->code) {
+        case 0:
+            return false;  // an empty level-file cell only stops the shot
+        case game::levels::kThreeHitBrick:
+            return DamageThreeHitBrick();
+        case game::levels::kSteelBrick:
+            PlaySoundOnce(2);
+            return false;
+        default:
+            return DestroyCurrentBrick(false);
+    }
+}
+
 bool BallAgainstBricks(Ball& ball, int ballSprite) {
     // While the cooldown runs no halo test counts.
     if (ball.brickCooldown.on) return false;

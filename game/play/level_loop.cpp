@@ -51,7 +51,7 @@ void DrawBackground() {
 
 void DrawBricks() {
     for (const game::levels::Brick& brick : game::levels::Bricks()) {
-        if (BrickSprite(brick) < 0 || brick.code == 0) continue;
+        if (!game::levels::IsBrickCode(brick.code)) continue;
         DrawSpriteKeyed(brick.code, brick.x, brick.y);
         if (brick.hits >= 1) DrawSpriteKeyed(348 + brick.hits, brick.x + 8, brick.y + 8);
     }

@@ -31,6 +31,10 @@ bool BallAgainstBricks(Ball& ball, int ballSprite);  // true when the level is c
 // Destroys the brick list's current element. A ball's destruction scores and counts in
 // the streak; a shot's or the rocket's does not. True when the level is cleared.
 bool DestroyCurrentBrick(bool byBall);
+// A shot's or the rocket's hit on the brick list's current element: the three-hit brick
+// loses a hit (its third breaks it with the ball's points), steel rings, the others break
+// without points. True when the level is cleared.
+bool HitCurrentBrickWithoutBall();
 // The slot it took, or null when all twenty are busy.
 Effect* StartEffect(int x, int y);
 void DrawEffects();
