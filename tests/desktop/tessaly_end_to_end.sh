@@ -7,10 +7,7 @@
 # Usage: tessaly_end_to_end.sh TESSALY GAME_DIR SEND_CLOSE_REQUEST LEVEL_FRAME_CHECK
 set -euo pipefail
 
-if [ -z "${TESSALY_OWN_X:-}" ]; then
-    export TESSALY_OWN_X=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+source "$(dirname "$0")/../x_driving.sh"
 
 program=$1
 game_dir=$2
@@ -33,22 +30,6 @@ ln -s "$game_dir/sfx" "$work/game/sfx"
 out=$work/out
 
 deadline=0
-fail() {
-    echo "FAILED: $*"
-    echo "--- program output:"
-    cat "$out"
-    exit 1
-}
-# Waits until the command succeeds; fails if the program ends first or time runs out.
-wait_for() {
-    local what=$1
-    shift
-    until "$@"; do
-        kill -0 "$pid" 2>/dev/null || fail "the program ended while waiting for $what"
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
-        sleep 0.05
-    done
-}
 # Waits for the program to end and checks its exit status.
 wait_for_exit() {
     local status=0
@@ -67,22 +48,6 @@ start() {
     pid=$!
 }
 
-launcher_window() {
-    launcher=$(xdotool search --onlyvisible --name '^Tessaly version 1\.1$' 2>/dev/null | head -1)
-    [ -n "$launcher" ]
-}
-no_launcher_window() { ! launcher_window; }
-window_of_size() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        if xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $1\$"; then
-            found=$w
-            return 0
-        fi
-    done
-    return 1
-}
-pacing_window() { window_of_size 400x200; }
 full_screen() { window_of_size 1280x1024; }
 # The full screen's X window may be made again while the screen opens (SDL remakes it for
 # its renderer), so each look finds the window anew: the keys go to it, pressed again in

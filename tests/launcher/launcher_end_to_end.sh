@@ -5,10 +5,7 @@
 # Usage: launcher_end_to_end.sh LAUNCHER_RUN GAME_DIR
 set -euo pipefail
 
-if [ -z "${TESSALY_OWN_X:-}" ]; then
-    export TESSALY_OWN_X=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+source "$(dirname "$0")/../x_driving.sh"
 
 program=$1
 game_dir=$2
@@ -28,40 +25,7 @@ cd "$game_dir" 2>/dev/null || cd "$work"
 pid=$!
 
 deadline=$((SECONDS + 60))
-fail() {
-    echo "FAILED: $*"
-    echo "--- program output:"
-    cat "$out"
-    exit 1
-}
-# Waits until the command succeeds; fails if the program ends first or time runs out.
-wait_for() {
-    local what=$1
-    shift
-    until "$@"; do
-        kill -0 "$pid" 2>/dev/null || fail "the program ended while waiting for $what"
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
-        sleep 0.05
-    done
-}
 
-launcher_window() {
-    launcher=$(xdotool search --onlyvisible --name '^Tessaly version 1\.1$' 2>/dev/null | head -1)
-    [ -n "$launcher" ]
-}
-no_launcher_window() { ! launcher_window; }
-# The program's visible window of the given size.
-window_of_size() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        if xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $1\$"; then
-            found=$w
-            return 0
-        fi
-    done
-    return 1
-}
-pacing_window() { window_of_size 400x200; }
 outcome_printed() { grep -q '^mode=' "$out"; }
 
 wait_for "the launcher window" launcher_window

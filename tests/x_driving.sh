@@ -1,0 +1,44 @@
+# Shared by the end-to-end tests that drive the real windows with xdotool. Sourced at the
+# top of a test: it starts an X server of the test's own (so no other test's window is in
+# the way) and gives the waits and window look-ups. The test sets pid (the program), out
+# (its output file) and deadline (in SECONDS) before it waits.
+
+if [ -z "${TESSALY_OWN_X:-}" ]; then
+    export TESSALY_OWN_X=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+fail() {
+    echo "FAILED: $*"
+    echo "--- program output:"
+    cat "$out"
+    exit 1
+}
+# Waits until the command succeeds; fails if the program ends first or time runs out.
+wait_for() {
+    local what=$1
+    shift
+    until "$@"; do
+        kill -0 "$pid" 2>/dev/null || fail "the program ended while waiting for $what"
+        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
+        sleep 0.05
+    done
+}
+
+launcher_window() {
+    launcher=$(xdotool search --onlyvisible --name '^Tessaly version 1\.1$' 2>/dev/null | head -1)
+    [ -n "$launcher" ]
+}
+no_launcher_window() { ! launcher_window; }
+# The program's visible window of the given size, in found.
+window_of_size() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        if xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: $1\$"; then
+            found=$w
+            return 0
+        fi
+    done
+    return 1
+}
+pacing_window() { window_of_size 400x200; }
