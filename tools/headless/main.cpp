@@ -160,11 +160,70 @@ bool CheckLevelFile(const std::string& path, std::string& error) {
     return true;
 }
 
-int RunGame(const std::vector<std::string>& args) {
-    tools::headless::GameOptions options;
+// What the play and game commands read alike: the game folder, the level, the seed, the
+// frame count, the input script and the screen shots. The level file's own flag and the
+// trace are each command's own.
+struct SharedArgs {
     std::string data = ".";
     std::string inputPath;
     bool levelGiven = false;
+};
+
+enum class Taken { No, Yes, Bad };
+
+template <typename Options>
+Taken TakeSharedOption(const std::string& a, const std::string& v, Options& options,
+                       SharedArgs& shared, std::uint64_t fewestFrames, std::string& error) {
+    if (a == "--data") {
+        shared.data = v;
+    } else if (a == "--level") {
+        if (!Number(v, options.level, 1, 15)) {
+            error = "--level takes a level from 1 to 15";
+            return Taken::Bad;
+        }
+        shared.levelGiven = true;
+    } else if (a == "--seed") {
+        if (!Number<std::uint32_t>(v, options.seed, 0, 0xFFFFFFFFu)) {
+            error = "--seed takes a number from 0 to 4294967295";
+            return Taken::Bad;
+        }
+    } else if (a == "--frames") {
+        if (!Number<std::uint64_t>(v, options.frames, fewestFrames, 100'000'000)) {
+            error =
+                "--frames takes a number from " + std::to_string(fewestFrames) + " to 100000000";
+            return Taken::Bad;
+        }
+    } else if (a == "--input") {
+        shared.inputPath = v;
+    } else if (a == "--shot") {
+        if (!ParseShot(v, options.shots)) {
+            error = "--shot takes FRAME:FILE.bmp with FRAME 1 or more";
+            return Taken::Bad;
+        }
+    } else {
+        return Taken::No;
+    }
+    return Taken::Yes;
+}
+
+// After the options: the level and a level file exclude each other, the script and the
+// level file must read.
+template <typename Options>
+bool CheckSharedArgs(const SharedArgs& shared, Options& options, const char* fileFlag,
+                     std::string& error) {
+    if (shared.levelGiven && !options.levelFile.empty()) {
+        error = std::string("--level and ") + fileFlag + " cannot be used together";
+        return false;
+    }
+    if (!shared.inputPath.empty() && !ReadInputScript(shared.inputPath, options.input, error))
+        return false;
+    return options.levelFile.empty() || CheckLevelFile(options.levelFile, error);
+}
+
+int RunGame(const std::vector<std::string>& args) {
+    tools::headless::GameOptions options;
+    SharedArgs shared;
+    std::string error;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--autopilot") {
@@ -173,38 +232,17 @@ int RunGame(const std::vector<std::string>& args) {
         }
         if (i + 1 >= args.size()) return Usage("missing value after " + a);
         const std::string& v = args[++i];
-        if (a == "--data") {
-            data = v;
-        } else if (a == "--single") {
+        const Taken taken = TakeSharedOption(a, v, options, shared, 1, error);
+        if (taken == Taken::Bad) return Usage(error);
+        if (taken == Taken::Yes) continue;
+        if (a == "--single")
             options.levelFile = Absolute(v);
-        } else if (a == "--level") {
-            if (!Number(v, options.level, 1, 15))
-                return Usage("--level takes a level from 1 to 15");
-            levelGiven = true;
-        } else if (a == "--seed") {
-            if (!Number<std::uint32_t>(v, options.seed, 0, 0xFFFFFFFFu))
-                return Usage("--seed takes a number from 0 to 4294967295");
-        } else if (a == "--frames") {
-            if (!Number<std::uint64_t>(v, options.frames, 1, 100'000'000))
-                return Usage("--frames takes a number from 1 to 100000000");
-        } else if (a == "--input") {
-            inputPath = v;
-        } else if (a == "--shot") {
-            if (!ParseShot(v, options.shots))
-                return Usage("--shot takes FRAME:FILE.bmp with FRAME 1 or more");
-        } else {
+        else
             return Usage("unknown option " + a);
-        }
     }
-    if (levelGiven && !options.levelFile.empty())
-        return Usage("--level and --single cannot be used together");
-    std::string error;
-    if (!inputPath.empty() && !ReadInputScript(inputPath, options.input, error))
-        return Usage(error);
-    if (!options.levelFile.empty() && !CheckLevelFile(options.levelFile, error))
-        return Usage(error);
-    if (!CheckGameFolder(data, error)) return Usage(error);
-    if (!MakeGameCopy(data, error)) {
+    if (!CheckSharedArgs(shared, options, "--single", error)) return Usage(error);
+    if (!CheckGameFolder(shared.data, error)) return Usage(error);
+    if (!MakeGameCopy(shared.data, error)) {
         std::cerr << "tessaly-headless: " << error << '\n';
         return 1;
     }
@@ -244,10 +282,9 @@ int RunBench(const std::vector<std::string>& args) {
 
 int RunPlay(const std::vector<std::string>& args) {
     PlayOptions options;
-    std::string data = ".";
-    std::string inputPath;
+    SharedArgs shared;
     std::string tracePath;
-    bool levelGiven = false;
+    std::string error;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--autopilot") {
@@ -256,45 +293,24 @@ int RunPlay(const std::vector<std::string>& args) {
         }
         if (i + 1 >= args.size()) return Usage("missing value after " + a);
         const std::string& v = args[++i];
-        if (a == "--data") {
-            data = v;
-        } else if (a == "--level") {
-            if (!Number(v, options.level, 1, 15))
-                return Usage("--level takes a level from 1 to 15");
-            levelGiven = true;
-        } else if (a == "--file") {
+        const Taken taken = TakeSharedOption(a, v, options, shared, 0, error);
+        if (taken == Taken::Bad) return Usage(error);
+        if (taken == Taken::Yes) continue;
+        if (a == "--file")
             options.levelFile = Absolute(v);
-        } else if (a == "--seed") {
-            if (!Number<std::uint32_t>(v, options.seed, 0, 0xFFFFFFFFu))
-                return Usage("--seed takes a number from 0 to 4294967295");
-        } else if (a == "--frames") {
-            if (!Number<std::uint64_t>(v, options.frames, 0, 100'000'000))
-                return Usage("--frames takes a number from 0 to 100000000");
-        } else if (a == "--input") {
-            inputPath = v;
-        } else if (a == "--trace") {
+        else if (a == "--trace")
             tracePath = Absolute(v);
-        } else if (a == "--shot") {
-            if (!ParseShot(v, options.shots))
-                return Usage("--shot takes FRAME:FILE.bmp with FRAME 1 or more");
-        } else {
+        else
             return Usage("unknown option " + a);
-        }
     }
-    if (levelGiven && !options.levelFile.empty())
-        return Usage("--level and --file cannot be used together");
-    std::string error;
-    if (!inputPath.empty() && !ReadInputScript(inputPath, options.input, error))
-        return Usage(error);
-    if (!options.levelFile.empty() && !CheckLevelFile(options.levelFile, error))
-        return Usage(error);
+    if (!CheckSharedArgs(shared, options, "--file", error)) return Usage(error);
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath, std::ios::binary | std::ios::trunc);
         if (!trace) return Usage(tracePath + ": cannot write: " + std::strerror(errno));
         options.trace = &trace;
     }
-    if (!EnterGameFolder(data, error)) return Usage(error);
+    if (!EnterGameFolder(shared.data, error)) return Usage(error);
 
     const auto result = tools::headless::Play(options);
     if (options.trace) {
