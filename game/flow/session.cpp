@@ -57,11 +57,12 @@ void LoadBackground(const char* pack) {
     game::presentation::LoadPackInto(pack, targets);
 }
 
-}  // namespace
-
+// Reads "data\level1.pak" into the play sprites and sounds.
 void loadPlayPictures() {
     game::presentation::LoadPackInto("data\\level1.pak", kPlayPack);
 }
+
+}  // namespace
 
 void startGameFromMenu() {
     // Every picture of the earlier phases goes; the loading picture stays.

@@ -19,7 +19,4 @@ void startGame();
 // cleared. Otherwise the level state starts over and the bricks and background are read.
 SetUpResult setUpLevel();
 
-// Reads "data\level1.pak" into the play sprites and sounds (done by startGame).
-void loadPlayPictures();
-
 }  // namespace game::flow
