@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The windows before the game, driven with real X input on an X server of their own (so no
-# other test's window is in the way): the launcher appears, a click on "Start Game/Level"
+# other test's window is in the way): the launcher appears, "Launch Level Editor" starts the
+# editor beside it, a click on "Start Game/Level"
 # hands over to the pacing window, Return there opens the full screen.
 # Usage: launcher_end_to_end.sh LAUNCHER_RUN GAME_DIR
 set -euo pipefail
@@ -18,9 +19,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The game folder has the pacing window's pictures and music; without it the choice
-# still works.
-cd "$game_dir" 2>/dev/null || cd "$work"
+# The game folder has the editor and the pacing window's pictures and music.
+cd "$game_dir"
 "$program" >"$out" 2>&1 &
 pid=$!
 
@@ -32,6 +32,24 @@ wait_for "the launcher window" launcher_window
 geometry=$(xdotool getwindowgeometry "$launcher")
 echo "$geometry"
 echo "$geometry" | grep -q 'Geometry: 600x369' || fail "launcher is not 600 x 369"
+
+# "Launch Level Editor" sits at (380, 150), 210 x 40: the real editor starts in the game
+# folder, with no file, while the launcher stays.
+editor_window() {
+    editor=$(xdotool search --onlyvisible --name '^Untitled level.*Tessaly Level Editor$' \
+        2>/dev/null | head -1)
+    [ -n "$editor" ]
+}
+no_editor_window() { ! editor_window; }
+xdotool mousemove --window "$launcher" 485 170 click 1
+wait_for "the editor's window" editor_window
+editor_pid=$(xdotool getwindowpid "$editor")
+echo "editor $editor_pid in $(readlink "/proc/$editor_pid/cwd")"
+[ "$(readlink "/proc/$editor_pid/cwd")" = "$(pwd -P)" ] || fail "the editor runs elsewhere"
+[ "$(readlink "/proc/$editor_pid/exe")" = "$(pwd -P)/editor" ] || fail "not the game's editor"
+kill "$editor_pid"
+wait_for "the editor to close" no_editor_window
+launcher_window || fail "the launcher went with the editor"
 
 # "Start Game/Level" sits at (380, 100), 210 x 40.
 xdotool mousemove --window "$launcher" 485 120 click 1
