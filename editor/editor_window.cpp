@@ -489,6 +489,9 @@ struct EditorWindow::Impl {
     }
 
     void Save(std::function<void()> then) {
+        // A number typed but not yet taken counts.
+        if (gtk_widget_has_focus(bricksLeftSpin))
+            gtk_spin_button_update(GTK_SPIN_BUTTON(bricksLeftSpin));
         if (path.empty()) {
             SaveAs(std::move(then));
             return;
@@ -843,7 +846,8 @@ struct EditorWindow::Impl {
 
     GtkWidget* BuildCanvas() {
         canvas = gtk_drawing_area_new();
-        gtk_widget_set_size_request(canvas, kViewWidth, kViewHeight);
+        // It opens at the game's own size and may shrink to half of it on a small screen.
+        gtk_widget_set_size_request(canvas, kViewWidth / 2, kViewHeight / 2);
         gtk_widget_set_hexpand(canvas, TRUE);
         gtk_widget_set_vexpand(canvas, TRUE);
         gtk_widget_add_events(canvas, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
@@ -1000,6 +1004,7 @@ struct EditorWindow::Impl {
                 backgroundSurfaces[std::size_t(i)] = CairoSurfaceOf(*background, false);
 
         window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        gtk_window_set_default_size(GTK_WINDOW(window), kViewWidth + 430, kViewHeight + 360);
         gtk_window_set_icon_name(GTK_WINDOW(window), "tessaly");
         GtkWidget* content = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
         gtk_container_add(GTK_CONTAINER(window), content);

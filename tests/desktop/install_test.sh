@@ -2,7 +2,8 @@
 # cmake --install makes a playable game: the game folder under share/tessaly, the starter
 # `tessaly` that prepares the player's own folder under the XDG data home (the packs,
 # music and levels linked in, the score files the player's own) and starts the game there,
-# the menu entry and the icon. The installation still works after being moved.
+# the menu entry and the icon; the level editor beside the game, with its own starter
+# `tessaly-editor` and menu entry. The installation still works after being moved.
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -20,7 +21,10 @@ game=$prefix/share/tessaly
 [ -f "$game/data/level1.pak" ] && [ -f "$game/sfx/theme.mp3" ] || fail "no packs or music"
 ls "$game"/levels/*.lvl >/dev/null || fail "no sample levels"
 [ ! -e "$game/data/number.bin" ] && [ ! -e "$game/screen.bmp" ] || fail "player files installed"
+[ -x "$game/editor" ] || fail "no level editor in $game"
 grep -qx 'Exec=tessaly' "$prefix/share/applications/tessaly.desktop" || fail "no menu entry"
+grep -qx 'Exec=tessaly-editor %f' "$prefix/share/applications/tessaly-editor.desktop" ||
+    fail "no menu entry for the editor"
 grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/tessaly.svg" || fail "no icon"
 
 # The starter's own folder, with HOME's default data home.
@@ -29,6 +33,7 @@ version=$(HOME=$work/home XDG_DATA_HOME= "$prefix/bin/tessaly" --version)
 own=$work/home/.local/share/tessaly
 [ "$(readlink "$own/data/level1.pak")" = "$game/data/level1.pak" ] || fail "packs not linked"
 [ "$(readlink "$own/sfx")" = "$game/sfx" ] || fail "music not linked"
+[ "$(readlink "$own/editor")" = "$game/editor" ] || fail "editor not linked"
 first_level=$(cd "$game/levels" && ls *.lvl | head -1)
 [ -L "$own/levels/$first_level" ] || fail "sample levels not linked"
 
@@ -42,6 +47,11 @@ HOME=$work/home XDG_DATA_HOME= "$work/moved/bin/tessaly" --version >/dev/null
 [ ! -L "$own/data/number.bin" ] && [ "$(cat "$own/levels/my.lvl")" = mine ] || fail "player files touched"
 [ "$(readlink "$own/data/level1.pak")" = "$work/moved/share/tessaly/data/level1.pak" ] ||
     fail "packs not linked to the moved installation"
+
+# The editor's starter prepares the same folder and starts the editor.
+editor_version=$(HOME=$work/home XDG_DATA_HOME= "$work/moved/bin/tessaly-editor" --version)
+[ "$editor_version" = "$("$work/moved/share/tessaly/editor" --version)" ] ||
+    fail "the editor's starter did not start the editor: $editor_version"
 
 # XDG_DATA_HOME, when set, is where the folder goes.
 XDG_DATA_HOME=$work/xdg "$work/moved/bin/tessaly" --help >/dev/null
