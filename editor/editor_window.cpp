@@ -428,6 +428,7 @@ struct EditorWindow::Impl {
                                                         "_Cancel", GTK_RESPONSE_CANCEL, accept,
                                                         GTK_RESPONSE_ACCEPT, nullptr);
         gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+        gtk_window_set_destroy_with_parent(GTK_WINDOW(dialog), TRUE);
         GtkFileFilter* levelFiles = gtk_file_filter_new();
         gtk_file_filter_set_name(levelFiles, "Level files (*.lvl)");
         gtk_file_filter_add_pattern(levelFiles, "*.lvl");
@@ -445,7 +446,8 @@ struct EditorWindow::Impl {
         auto* pending = new std::function<void(std::string)>(std::move(then));
         g_signal_connect_data(
             dialog, "response", G_CALLBACK(+[](GtkDialog* d, int response, gpointer data) {
-                auto* next = static_cast<std::function<void(std::string)>*>(data);
+                // Taken before the dialog goes, and its handler data with it.
+                const auto next = *static_cast<std::function<void(std::string)>*>(data);
                 std::string chosen;
                 if (response == GTK_RESPONSE_ACCEPT) {
                     if (gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(d))) {
@@ -454,7 +456,7 @@ struct EditorWindow::Impl {
                     }
                 }
                 gtk_widget_destroy(GTK_WIDGET(d));
-                if (!chosen.empty()) (*next)(chosen);
+                if (!chosen.empty()) next(chosen);
             }),
             pending,
             +[](gpointer data, GClosure*) {

@@ -28,6 +28,8 @@ using tessaly_test::WaitUntil;
 class XEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
+        // The file chooser keeps its settings; here they stay in memory.
+        setenv("GSETTINGS_BACKEND", "memory", 1);
         if (server.Start(1280, 1024) && gtk_init_check(nullptr, nullptr))
             input = XOpenDisplay(server.Name().c_str());
     }
@@ -193,11 +195,38 @@ TEST_F(EditorWindowTest, UnsavedChangesAreAskedAboutBeforeTheWindowCloses) {
     EXPECT_FALSE(closed_);
     EXPECT_EQ(Code(0, 0), 100);
 
-    // Closing without saving lets it go.
+    // Save asks for a name (the ending is added) and then the window closes.
+    window_->RequestClose();
+    ASSERT_TRUE(WaitUntil([] { return OpenDialog() != nullptr; }));
+    gtk_dialog_response(OpenDialog(), GTK_RESPONSE_ACCEPT);
+    ASSERT_TRUE(WaitUntil([] { return GTK_IS_FILE_CHOOSER(OpenDialog()); }));
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(OpenDialog());
+    gtk_file_chooser_set_current_folder(chooser, folder_.path().c_str());
+    gtk_file_chooser_set_current_name(chooser, "made");
+    // The chooser knows the file once it has loaded the folder.
+    ASSERT_TRUE(WaitUntil([&] {
+        gchar* name = gtk_file_chooser_get_filename(chooser);
+        const bool there = name != nullptr && name == folder_ / "made";
+        g_free(name);
+        return there;
+    }));
+    gtk_dialog_response(OpenDialog(), GTK_RESPONSE_ACCEPT);
+    EXPECT_TRUE(WaitUntil([&] { return closed_; }));
+    EXPECT_EQ(Bytes(folder_ / "made.lvl"), LevelFileText(1, {"100"}, 0));
+}
+
+TEST_F(EditorWindowTest, ClosingWithoutSavingLetsTheChangesGo) {
+    const std::string file = folder_ / "kept.lvl";
+    std::ofstream(file, std::ios::binary) << LevelFileText(0, {}, 0);
+    ASSERT_TRUE(window_->Open(file));
+    Show();
+    Click(0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return Code(0, 0) == 100; }));
     window_->RequestClose();
     ASSERT_TRUE(WaitUntil([] { return OpenDialog() != nullptr; }));
     gtk_dialog_response(OpenDialog(), GTK_RESPONSE_REJECT);
     EXPECT_TRUE(WaitUntil([&] { return closed_; }));
+    EXPECT_EQ(Bytes(file), LevelFileText(0, {}, 0));
 }
 
 TEST_F(EditorWindowTest, AFileThatCannotBeReadIsToldAndTheLevelShownStays) {
