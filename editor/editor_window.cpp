@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/level_files.hpp"
+#include "editor/level_view.hpp"
 #include "game/levels/bricks.hpp"
 #include "game/levels/level_file.hpp"
 
@@ -17,24 +18,10 @@ namespace editor {
 
 namespace fs = std::filesystem;
 namespace levels = game::levels;
-using runtime::screen::Surface;
 
 namespace {
 
 constexpr const char* kProgramTitle = "Tessaly Level Editor";
-
-// The game's screen, and the part of it the editor always shows: the grid and a margin.
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
-constexpr int kMargin = 24;
-constexpr int kBrickWidth = 31;  // the game's brick pictures
-constexpr int kBrickHeight = 30;
-constexpr int kViewLeft = levels::CellX(1) - kMargin;
-constexpr int kViewTop = levels::CellY(1) - kMargin;
-constexpr int kViewWidth = levels::CellX(kColumns) + kBrickWidth + kMargin - kViewLeft;
-constexpr int kViewHeight = levels::CellY(kRows) + kBrickHeight + kMargin - kViewTop;
-// The mirror line lies halfway between the first column's left edge and the last one's right.
-constexpr double kMirrorX = (levels::CellX(1) + levels::CellX(kColumns) + kBrickWidth) / 2.0;
 
 // What the palette offers: an empty cell, then the seven bricks.
 constexpr int kPaletteCodes[8] = {0, 100, 101, 102, 103, 104, 105, 106};
@@ -54,36 +41,6 @@ const char* BrickBehaviour(int code) {
 
 char BrickLetter(int code) {
     return char('d' + (code - levels::kFirstBrickCode));
-}
-
-// Plain colours for bricks whose picture could not be read.
-void PlainBrickColour(cairo_t* cr, int code) {
-    static constexpr double kColours[7][3] = {{0.85, 0.25, 0.25}, {0.25, 0.55, 0.9},
-                                              {0.6, 0.6, 0.65},   {0.45, 0.45, 0.45},
-                                              {0.95, 0.75, 0.2},  {0.3, 0.8, 0.4},
-                                              {0.75, 0.35, 0.85}};
-    const auto& c = kColours[code - levels::kFirstBrickCode];
-    cairo_set_source_rgb(cr, c[0], c[1], c[2]);
-}
-
-// A picture as cairo draws it. Bricks are drawn keyed, as the game does: black shows what
-// lies behind.
-cairo_surface_t* CairoSurfaceOf(const Surface& picture, bool keyed) {
-    cairo_surface_t* surface = cairo_image_surface_create(
-        keyed ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, picture.width, picture.height);
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < picture.height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + std::ptrdiff_t(y) * stride);
-        const std::uint32_t* source = picture.Row(y);
-        for (int x = 0; x < picture.width; ++x) {
-            const std::uint32_t rgb = source[x] & 0xFFFFFFu;
-            row[x] = keyed ? (rgb == 0 ? 0u : (0xFF000000u | rgb)) : rgb;
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-    return surface;
 }
 
 // A picture for a button: the cairo surface scaled into a w x h pixbuf.
@@ -124,8 +81,7 @@ struct EditorWindow::Impl {
     std::string path;
     std::function<void()> closed;
 
-    std::array<cairo_surface_t*, 7> brickSurfaces{};
-    std::array<cairo_surface_t*, 6> backgroundSurfaces{};
+    std::unique_ptr<LevelPainter> painter;
 
     GtkWidget* window = nullptr;
     GtkWidget* canvas = nullptr;
@@ -153,118 +109,17 @@ struct EditorWindow::Impl {
     bool syncing = false;                 // widgets being set from the document
     bool closing = false;
 
-    // ---- The view: the screen's grid area, scaled to fit the drawing and centred ----
+    // ---- The drawing ----
 
-    struct View {
-        double scale, left, top;
-    };
-    View CurrentView() const {
-        const double w = gtk_widget_get_allocated_width(canvas);
-        const double h = gtk_widget_get_allocated_height(canvas);
-        const double scale = std::max(0.1, std::min(w / kViewWidth, h / kViewHeight));
-        // Room to spare below shows more of the screen under the grid, as in play.
-        const double top = std::min((h - kViewHeight * scale) / 2, kViewTop * scale);
-        return {scale, (w - kViewWidth * scale) / 2, top};
-    }
-
-    // The cell under a point of the drawing, if any.
-    bool CellAt(double x, double y, int& row, int& column) const {
-        const View view = CurrentView();
-        const double sx = (x - view.left) / view.scale + kViewLeft;
-        const double sy = (y - view.top) / view.scale + kViewTop;
-        column = int(std::floor((sx - levels::CellX(1)) / 33));
-        row = int(std::floor((sy - levels::CellY(1)) / 32));
-        return row >= 0 && row < kRows && column >= 0 && column < kColumns;
-    }
-
-    // ---- Drawing ----
-
-    void DrawBrick(cairo_t* cr, int code, double x, double y) {
-        if (!levels::IsBrickCode(code)) return;
-        if (cairo_surface_t* brick = brickSurfaces[std::size_t(code - levels::kFirstBrickCode)]) {
-            cairo_set_source_surface(cr, brick, x, y);
-            cairo_paint(cr);
-            return;
-        }
-        PlainBrickColour(cr, code);
-        cairo_rectangle(cr, x + 1, y + 1, kBrickWidth - 2, kBrickHeight - 2);
-        cairo_fill(cr);
-    }
-
-    void DrawCellOutline(cairo_t* cr, int row, int column, double r, double g, double b,
-                         double a, double width) {
-        cairo_set_source_rgba(cr, r, g, b, a);
-        cairo_set_line_width(cr, width);
-        cairo_rectangle(cr, levels::CellX(column + 1) + 0.5, levels::CellY(row + 1) + 0.5,
-                        kBrickWidth - 1, kBrickHeight - 1);
-        cairo_stroke(cr);
+    ViewPlacement CurrentView() const {
+        return PlaceView(gtk_widget_get_allocated_width(canvas),
+                         gtk_widget_get_allocated_height(canvas));
     }
 
     void Draw(cairo_t* cr) {
-        cairo_set_source_rgb(cr, 0.13, 0.13, 0.15);
-        cairo_paint(cr);
-        const View view = CurrentView();
-        cairo_translate(cr, view.left, view.top);
-        cairo_scale(cr, view.scale, view.scale);
-        cairo_translate(cr, -kViewLeft, -kViewTop);
-        cairo_rectangle(cr, 0, 0, kScreenWidth, kScreenHeight);
-        cairo_clip(cr);
-
-        // The screen behind the bricks: black, or the background picture at its place.
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        cairo_paint(cr);
-        const Level& level = document.level();
-        const int background = level.background;
-        if (background >= kFirstBackground && background <= kLastBackground) {
-            if (cairo_surface_t* picture =
-                    backgroundSurfaces[std::size_t(background - kFirstBackground)]) {
-                cairo_set_source_surface(cr, picture, 0, 0);
-                cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-                cairo_paint(cr);
-            }
-        }
-
-        for (int row = 0; row < kRows; ++row) {
-            for (int column = 0; column < kColumns; ++column) {
-                const Cell& cell = document.cell(row, column);
-                const double x = levels::CellX(column + 1), y = levels::CellY(row + 1);
-                if (cell.odd) {
-                    // A line the editor would not write: drawn as the game reads it, with
-                    // an orange frame and corner so the player sees it is kept as it was.
-                    const levels::LevelCell read = levels::ReadLevelCell(*cell.odd);
-                    if (!read.empty) DrawBrick(cr, read.code, x, y);
-                    const double dash = 3;
-                    cairo_set_dash(cr, &dash, 1, 0);
-                    DrawCellOutline(cr, row, column, 1, 0.55, 0.1, 1, 1.5);
-                    cairo_set_dash(cr, nullptr, 0, 0);
-                    cairo_move_to(cr, x, y);
-                    cairo_line_to(cr, x + 10, y);
-                    cairo_line_to(cr, x, y + 10);
-                    cairo_close_path(cr);
-                    cairo_fill(cr);
-                } else if (cell.code == 0) {
-                    DrawCellOutline(cr, row, column, 1, 1, 1, 0.14, 1);
-                } else {
-                    DrawBrick(cr, cell.code, x, y);
-                }
-            }
-        }
-
-        if (mirror) {
-            const double dashes[2] = {6, 4};
-            cairo_set_dash(cr, dashes, 2, 0);
-            cairo_set_source_rgba(cr, 0.4, 0.85, 1, 0.8);
-            cairo_set_line_width(cr, 1);
-            cairo_move_to(cr, kMirrorX, kViewTop + 8);
-            cairo_line_to(cr, kMirrorX, kViewTop + kViewHeight - 8);
-            cairo_stroke(cr);
-            cairo_set_dash(cr, nullptr, 0, 0);
-        }
-        if (hoverRow >= 0) {
-            DrawCellOutline(cr, hoverRow, hoverColumn, 1, 1, 1, 0.9, 2);
-            if (mirror)
-                DrawCellOutline(cr, hoverRow, kColumns - 1 - hoverColumn, 0.4, 0.85, 1, 0.9, 2);
-        }
+        painter->DrawLevel(cr, gtk_widget_get_allocated_width(canvas),
+                           gtk_widget_get_allocated_height(canvas), document.level(),
+                           {mirror, hoverRow, hoverColumn});
     }
 
     // ---- Changes and what shows them ----
@@ -661,7 +516,7 @@ struct EditorWindow::Impl {
                                  cairo_rectangle(cr, 1.5, 1.5, kBrickWidth - 3, kBrickHeight - 3);
                                  cairo_stroke(cr);
                              } else {
-                                 self->DrawBrick(cr, c, 0, 0);
+                                 self->painter->DrawBrick(cr, c, 0, 0);
                              }
                              return FALSE;
                          }),
@@ -696,8 +551,7 @@ struct EditorWindow::Impl {
         GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
         constexpr int kThumbWidth = 64, kThumbHeight = 48;
         GtkWidget* image = nullptr;
-        cairo_surface_t* picture =
-            code == 0 ? nullptr : backgroundSurfaces[std::size_t(code - kFirstBackground)];
+        cairo_surface_t* picture = painter->Background(code);
         if (picture != nullptr) {
             GdkPixbuf* pixbuf = PixbufOf(picture, kThumbWidth, kThumbHeight);
             image = gtk_image_new_from_pixbuf(pixbuf);
@@ -896,7 +750,7 @@ struct EditorWindow::Impl {
     bool Press(GdkEventButton* event) {
         if (event->type != GDK_BUTTON_PRESS) return TRUE;  // double clicks add nothing
         int row = 0, column = 0;
-        if (!CellAt(event->x, event->y, row, column)) return TRUE;
+        if (!CellAt(CurrentView(), event->x, event->y, row, column)) return TRUE;
         if (event->button == 2) {
             // The middle button picks up what the cell holds.
             const Cell& cell = document.cell(row, column);
@@ -915,7 +769,7 @@ struct EditorWindow::Impl {
 
     void Motion(double x, double y) {
         int row = -1, column = -1;
-        if (!CellAt(x, y, row, column)) row = column = -1;
+        if (!CellAt(CurrentView(), x, y, row, column)) row = column = -1;
         const bool moved = row != hoverRow || column != hoverColumn;
         hoverRow = row;
         hoverColumn = column;
@@ -998,12 +852,7 @@ struct EditorWindow::Impl {
     }
 
     void Build() {
-        for (int i = 0; i < 7; ++i)
-            if (const Surface* brick = BrickPicture(pictures, levels::kFirstBrickCode + i))
-                brickSurfaces[std::size_t(i)] = CairoSurfaceOf(*brick, true);
-        for (int i = 0; i < 6; ++i)
-            if (const Surface* background = BackgroundPicture(pictures, kFirstBackground + i))
-                backgroundSurfaces[std::size_t(i)] = CairoSurfaceOf(*background, false);
+        painter = std::make_unique<LevelPainter>(pictures);
 
         window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         gtk_window_set_default_size(GTK_WINDOW(window), kViewWidth + 430, kViewHeight + 360);
@@ -1060,10 +909,6 @@ struct EditorWindow::Impl {
             closed = nullptr;
             gtk_widget_destroy(window);
         }
-        for (cairo_surface_t* surface : brickSurfaces)
-            if (surface) cairo_surface_destroy(surface);
-        for (cairo_surface_t* surface : backgroundSurfaces)
-            if (surface) cairo_surface_destroy(surface);
     }
 };
 
@@ -1113,9 +958,7 @@ GtkWidget* EditorWindow::canvas() const {
 }
 
 void EditorWindow::CellCentre(int row, int column, double& x, double& y) const {
-    const Impl::View view = impl_->CurrentView();
-    x = view.left + (levels::CellX(column + 1) + kBrickWidth / 2.0 - kViewLeft) * view.scale;
-    y = view.top + (levels::CellY(row + 1) + kBrickHeight / 2.0 - kViewTop) * view.scale;
+    editor::CellCentre(impl_->CurrentView(), row, column, x, y);
 }
 
 void EditorWindow::RequestClose() {
