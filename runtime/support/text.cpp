@@ -59,4 +59,19 @@ std::int32_t TruncateToInteger(float value) {
     return std::int32_t(value);
 }
 
+std::vector<std::string_view> SplitWords(std::string_view line) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && blank(line[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !blank(line[i]))
+            ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
 }  // namespace runtime::support

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace runtime::support {
 
@@ -33,5 +34,9 @@ int TextsEqual(std::string_view a, std::string_view b);
 
 // The integer part, rounding toward zero.
 std::int32_t TruncateToInteger(float value);
+
+// The words of a line of a test or replay script, split at spaces, tabs and carriage
+// returns; the views point into the line.
+std::vector<std::string_view> SplitWords(std::string_view line);
 
 }  // namespace runtime::support

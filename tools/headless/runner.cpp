@@ -25,6 +25,7 @@
 #include "runtime/sprites/sprites.hpp"
 #include "runtime/support/program.hpp"
 #include "runtime/support/random.hpp"
+#include "runtime/support/text.hpp"
 
 namespace tools::headless {
 
@@ -41,20 +42,6 @@ bool ParseInt(std::string_view word, long long& value) {
     const char* end = word.data() + word.size();
     auto [ptr, ec] = std::from_chars(word.data(), end, value);
     return ec == std::errc() && ptr == end;
-}
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
-            ++i;
-        const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
-            ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
 }
 
 const char* OutcomeName(LevelOutcome outcome) {
@@ -187,7 +174,7 @@ bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string
         ++lineNumber;
         if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
             line = line.substr(0, hash);
-        const auto words = Words(line);
+        const auto words = runtime::support::SplitWords(line);
         if (words.empty()) continue;
         auto bad = [&](const char* why) {
             error = "line " + std::to_string(lineNumber) + ": " + why;

@@ -5,6 +5,7 @@
 
 #include "runtime/input/input.hpp"
 #include "runtime/input/screen_link.hpp"
+#include "runtime/support/text.hpp"
 
 namespace runtime::input::headless {
 namespace {
@@ -34,20 +35,6 @@ void Deliver(const ScriptEvent& e) {
             PostMouseWheel(e.a);
             break;
     }
-}
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
-            ++i;
-        std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
-            ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
 }
 
 template <typename T>
@@ -117,7 +104,7 @@ bool ParseScript(std::string_view text, std::vector<ScriptEvent>& out, std::stri
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         line = line.substr(0, line.find('#'));
-        const auto words = Words(line);
+        const auto words = runtime::support::SplitWords(line);
         if (words.empty()) continue;
         ScriptEvent e;
         if (!ParseLine(words, e)) {
