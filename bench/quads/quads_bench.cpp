@@ -72,24 +72,45 @@ void Tessaly(benchmark::State& state, Scene scene) {
     }
 }
 
+// SDL's software renderer on an 800 x 600 target, with the glow picture in a surface of
+// the given format (alphaBits or-ed into every pixel) to make the texture from.
+struct SdlScene {
+    SDL_Surface* target = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Surface* source = nullptr;
+
+    SdlScene(int size, Uint32 format, std::uint32_t alphaBits) {
+        target = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, format);
+        renderer = target ? SDL_CreateSoftwareRenderer(target) : nullptr;
+        source = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, format);
+        if (source == nullptr) return;
+        const Surface glow = Glow(size);
+        for (int y = 0; y < size; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(
+                static_cast<std::uint8_t*>(source->pixels) + y * source->pitch);
+            for (int x = 0; x < size; ++x)
+                row[x] = glow.At(x, y) | alphaBits;
+        }
+    }
+    ~SdlScene() {
+        if (source) SDL_FreeSurface(source);
+        if (renderer) SDL_DestroyRenderer(renderer);
+        if (target) SDL_FreeSurface(target);
+    }
+    SdlScene(const SdlScene&) = delete;
+    SdlScene& operator=(const SdlScene&) = delete;
+    bool Ready() const { return renderer != nullptr && source != nullptr; }
+};
+
 void Sdl(benchmark::State& state, Scene scene) {
     const int kSize = scene.size;
-    SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_ARGB8888);
-    SDL_Renderer* renderer = target ? SDL_CreateSoftwareRenderer(target) : nullptr;
-    SDL_Surface* source =
-        SDL_CreateRGBSurfaceWithFormat(0, kSize, kSize, 32, SDL_PIXELFORMAT_ARGB8888);
-    if (renderer == nullptr || source == nullptr) {
+    SdlScene sdl(kSize, SDL_PIXELFORMAT_ARGB8888, 0xFF000000u);
+    if (!sdl.Ready()) {
         state.SkipWithError(SDL_GetError());
         return;
     }
-    const Surface glow = Glow(kSize);
-    for (int y = 0; y < kSize; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(source->pixels) +
-                                                     y * source->pitch);
-        for (int x = 0; x < kSize; ++x)
-            row[x] = glow.At(x, y) | 0xFF000000u;
-    }
-    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, source);
+    SDL_Renderer* renderer = sdl.renderer;
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, sdl.source);
     SDL_SetTextureBlendMode(texture, scene.glow ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND);
     SDL_SetTextureAlphaMod(texture, Uint8(scene.alpha));
     SDL_SetTextureScaleMode(texture, scene.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
@@ -106,48 +127,33 @@ void Sdl(benchmark::State& state, Scene scene) {
     for (auto _ : state) {
         SDL_RenderGeometry(renderer, texture, v, 4, indices, 6);
         SDL_RenderFlush(renderer);  // the renderer batches: make it draw now
-        benchmark::DoNotOptimize(target->pixels);
+        benchmark::DoNotOptimize(sdl.target->pixels);
         benchmark::ClobberMemory();
     }
     SDL_DestroyTexture(texture);
-    SDL_FreeSurface(source);
-    SDL_DestroyRenderer(renderer);
-    SDL_FreeSurface(target);
 }
 
 // The picture at its own size through SDL_RenderCopy: keyed on black like ours, or plain.
 void SdlRenderCopy(benchmark::State& state, Scene scene, bool keyed) {
     const int kSize = scene.size;
-    SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, 800, 600, 32, SDL_PIXELFORMAT_RGB888);
-    SDL_Renderer* renderer = target ? SDL_CreateSoftwareRenderer(target) : nullptr;
-    SDL_Surface* source =
-        SDL_CreateRGBSurfaceWithFormat(0, kSize, kSize, 32, SDL_PIXELFORMAT_RGB888);
-    if (renderer == nullptr || source == nullptr) {
+    SdlScene sdl(kSize, SDL_PIXELFORMAT_RGB888, 0);
+    if (!sdl.Ready()) {
         state.SkipWithError(SDL_GetError());
         return;
     }
-    const Surface glow = Glow(kSize);
-    for (int y = 0; y < kSize; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(source->pixels) +
-                                                     y * source->pitch);
-        for (int x = 0; x < kSize; ++x)
-            row[x] = glow.At(x, y);
-    }
-    if (keyed) SDL_SetColorKey(source, SDL_TRUE, 0);
-    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, source);
+    SDL_Renderer* renderer = sdl.renderer;
+    if (keyed) SDL_SetColorKey(sdl.source, SDL_TRUE, 0);
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, sdl.source);
     if (!keyed) SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
     SDL_SetTextureScaleMode(texture, scene.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     const SDL_Rect at{int(kX), int(kY), kSize, kSize};
     for (auto _ : state) {
         SDL_RenderCopy(renderer, texture, nullptr, &at);
         SDL_RenderFlush(renderer);
-        benchmark::DoNotOptimize(target->pixels);
+        benchmark::DoNotOptimize(sdl.target->pixels);
         benchmark::ClobberMemory();
     }
     SDL_DestroyTexture(texture);
-    SDL_FreeSurface(source);
-    SDL_DestroyRenderer(renderer);
-    SDL_FreeSurface(target);
 }
 
 void Sdl(benchmark::State& state, Scene scene, bool keyed) {
