@@ -103,6 +103,7 @@ struct EditorWindow::Impl {
     int paintCode = 100;
     bool mirror = false;
     bool stroking = false;
+    guint strokeButton = 0;  // the button that paints the stroke
     int strokeCode = 0;
     int lastRow = -1, lastColumn = -1;   // the cell the stroke painted last
     int hoverRow = -1, hoverColumn = -1;  // the cell under the pointer
@@ -186,8 +187,10 @@ struct EditorWindow::Impl {
         return text;
     }
 
+    std::string DisplayName() const { return path.empty() ? "Untitled level" : FileName(path); }
+
     std::string Title() const {
-        const std::string name = path.empty() ? "Untitled level" : FileName(path);
+        const std::string name = DisplayName();
         return (document.Modified() ? "*" : "") + name + " \u2013 " + kProgramTitle;
     }
 
@@ -363,7 +366,7 @@ struct EditorWindow::Impl {
             then();
             return;
         }
-        const std::string name = path.empty() ? "Untitled level" : FileName(path);
+        const std::string name = DisplayName();
         GtkWidget* dialog = gtk_message_dialog_new(
             GTK_WINDOW(window), GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
             GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "Save the changes to \u201c%s\u201d?",
@@ -744,8 +747,6 @@ struct EditorWindow::Impl {
         gtk_container_add(GTK_CONTAINER(frame), canvas);
         return frame;
     }
-
-    guint strokeButton = 0;
 
     bool Press(GdkEventButton* event) {
         if (event->type != GDK_BUTTON_PRESS) return TRUE;  // double clicks add nothing

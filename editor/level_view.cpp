@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "game/levels/bricks.hpp"
 #include "game/levels/level_file.hpp"
 
 namespace editor {
@@ -16,9 +15,6 @@ namespace {
 
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
-static_assert(kViewLeft + 24 == levels::CellX(1) && kViewTop + 24 == levels::CellY(1));
-static_assert(kViewLeft + kViewWidth - 24 - kBrickWidth == levels::CellX(kColumns));
-static_assert(kViewTop + kViewHeight - 24 - kBrickHeight == levels::CellY(kRows));
 // The mirror line lies halfway between the first column's left edge and the last one's right.
 constexpr double kMirrorX = (levels::CellX(1) + levels::CellX(kColumns) + kBrickWidth) / 2.0;
 

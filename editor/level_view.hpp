@@ -6,6 +6,7 @@
 
 #include "editor/level_document.hpp"
 #include "editor/level_pictures.hpp"
+#include "game/levels/bricks.hpp"
 
 // How the editor shows a level: the part of the game's 800 x 600 screen around the grid,
 // scaled to fit the drawing, with the background and the bricks as the game draws them.
@@ -14,10 +15,13 @@ namespace editor {
 // The game's brick pictures, and the part of the screen always shown: the grid and a margin.
 inline constexpr int kBrickWidth = 31;
 inline constexpr int kBrickHeight = 30;
-inline constexpr int kViewLeft = 75 - 24;
-inline constexpr int kViewTop = 75 - 24;
-inline constexpr int kViewWidth = 702 + kBrickWidth + 24 - kViewLeft;
-inline constexpr int kViewHeight = 299 + kBrickHeight + 24 - kViewTop;
+inline constexpr int kViewMargin = 24;
+inline constexpr int kViewLeft = game::levels::CellX(1) - kViewMargin;
+inline constexpr int kViewTop = game::levels::CellY(1) - kViewMargin;
+inline constexpr int kViewWidth =
+    game::levels::CellX(kColumns) + kBrickWidth + kViewMargin - kViewLeft;
+inline constexpr int kViewHeight =
+    game::levels::CellY(kRows) + kBrickHeight + kViewMargin - kViewTop;
 
 // Where the view lands in a drawing: its scale, and where its top-left corner lies.
 struct ViewPlacement {
