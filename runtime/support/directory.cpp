@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "runtime/support/numbered_limits.hpp"
@@ -13,13 +14,15 @@
 namespace runtime::support {
 namespace {
 
+struct Entry {
+    std::string name;
+    int kind = 0;  // 1 a file, 2 a folder
+};
+
 struct Scan {
     std::size_t number = 0;
-    DIR* dir = nullptr;  // null when the folder could not be opened or nothing matched
-    std::string pattern;
-    std::string pendingName;  // the first match, found when the scan starts
-    int pendingKind = 0;
-    bool firstDelivered = false;
+    std::vector<Entry> entries;  // every match, in name order
+    std::size_t next = 0;        // the entry NextDirectoryEntry delivers next
 };
 
 std::vector<Scan*> scans(10, nullptr);
@@ -61,22 +64,45 @@ int KindOf(DIR* dir, const dirent& entry) {
     return 1;
 }
 
-// Reads on to the next matching entry; false when the folder has no more.
-bool FindNext(Scan& scan) {
-    while (const dirent* entry = readdir(scan.dir)) {
-        if (!NameMatchesPattern(entry->d_name, scan.pattern)) continue;
-        scan.pendingName = entry->d_name;
-        scan.pendingKind = KindOf(scan.dir, *entry);
+// Name order as a player expects a list: letters compared as capitals (so "_" sorts after
+// the letters), then byte by byte, so "Level" and "level" still have a fixed order.
+// Directory reads on Linux come in the file system's hash order, hence the sort.
+bool ComesBefore(const Entry& a, const Entry& b) {
+    const auto upper = [](char c) {
+        return static_cast<unsigned char>((c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c);
+    };
+    const auto byLetter = [&](char x, char y) { return upper(x) < upper(y); };
+    if (std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+                                     byLetter))
         return true;
+    if (std::lexicographical_compare(b.name.begin(), b.name.end(), a.name.begin(), a.name.end(),
+                                     byLetter))
+        return false;
+    const auto byByte = [](char x, char y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    };
+    return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+                                        byByte);
+}
+
+// Every entry of the folder that matches, sorted; empty when the folder cannot be read.
+std::vector<Entry> MatchingEntries(const std::string& folder, const std::string& pattern) {
+    std::vector<Entry> entries;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return entries;
+    while (const dirent* entry = readdir(dir)) {
+        if (NameMatchesPattern(entry->d_name, pattern))
+            entries.push_back({entry->d_name, KindOf(dir, *entry)});
     }
-    return false;
+    closedir(dir);
+    std::sort(entries.begin(), entries.end(), ComesBefore);
+    return entries;
 }
 
 void Free(std::size_t number) {
     Scan*& scan = scans[number];
     if (scan == nullptr) return;
     if (scan == current) current = nullptr;
-    if (scan->dir != nullptr) closedir(scan->dir);
     delete scan;
     scan = nullptr;
 }
@@ -99,33 +125,24 @@ int StartDirectoryScan(int scanNumber, std::string_view path, std::string_view p
     Free(std::size_t(scanNumber));
     auto* scan = new Scan;
     scan->number = std::size_t(scanNumber);
-    scan->pattern = pattern.empty() ? std::string("*.*") : std::string(pattern);
     scans[std::size_t(scanNumber)] = scan;
     current = scan;
 
     const std::string folder = path.empty() ? std::string(".") : PlatformPath(path);
-    scan->dir = opendir(folder.c_str());
-    if (scan->dir == nullptr) return 0;
-    if (!FindNext(*scan)) {
-        closedir(scan->dir);
-        scan->dir = nullptr;
-        return 0;
-    }
-    return 1;
+    scan->entries = MatchingEntries(folder, pattern.empty() ? "*.*" : std::string(pattern));
+    return scan->entries.empty() ? 0 : 1;
 }
 
 int NextDirectoryEntry() {
     if (current == nullptr) return 0;
     Scan& scan = *current;
-    bool found = scan.dir != nullptr;
-    if (found && scan.firstDelivered) found = FindNext(scan);
-    if (!found) {
+    if (scan.next == scan.entries.size()) {
         Free(scan.number);
         return 0;
     }
-    scan.firstDelivered = true;
-    entryName = scan.pendingName;
-    return scan.pendingKind;
+    const Entry& entry = scan.entries[scan.next++];
+    entryName = entry.name;
+    return entry.kind;
 }
 
 std::string DirectoryEntryName() {

@@ -6,11 +6,12 @@
 namespace runtime::support {
 
 // Directory scans, numbered by the caller, as the launcher lists level files. The scan
-// most recently started is the current one; entries come in the file system's order.
+// most recently started is the current one; entries come in name order, compared without
+// regard to case and then byte by byte, whatever order the file system keeps them in.
 
 // Starts listing the entries of path whose names match pattern ("*.*" when empty). The
-// pattern is matched the DOS way, ignoring case: '*' any run of characters, '?' any one,
-// and "*.*" every name. Returns nonzero if at least one entry matches; 0 for none or for
+// pattern is matched without regard to case: '*' any run of characters, '?' any one, and
+// "*.*" every name (a name without a dot included). Returns nonzero if at least one entry matches; 0 for none or for
 // a folder that cannot be read.
 int StartDirectoryScan(int scanNumber, std::string_view path, std::string_view pattern);
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "temp_folder.hpp"
 
@@ -48,7 +49,7 @@ TEST_F(DirectoryScan, ListsEveryEntryWithItsKind) {
     EXPECT_EQ(NextDirectoryEntry(), 0);
 }
 
-TEST_F(DirectoryScan, PatternsMatchAsOnDos) {
+TEST_F(DirectoryScan, PatternsMatchStarsAndQuestionMarksWithoutRegardToCase) {
     ASSERT_NE(StartDirectoryScan(1, folder.path().string() + "\\", "*.lvl"), 0);
     const std::map<std::string, int> levels = {{"more.lvl", 2}, {"one.lvl", 1}, {"TWO.LVL", 1}};
     EXPECT_EQ(Drain(), levels);
@@ -82,6 +83,27 @@ TEST_F(DirectoryScan, LatestScanIsCurrentAndRestartingASlotStartsOver) {
     ASSERT_NE(StartDirectoryScan(2, folder.path().string(), "*.txt"), 0);
     EXPECT_EQ(Drain(), (std::map<std::string, int>{{"three.txt", 1}}));
     EXPECT_EQ(DirectoryEntryName(), "three.txt");  // the last name stays readable
+}
+
+TEST(DirectoryScanOrder, EntriesComeInNameOrderWhateverTheFileSystemKeeps) {
+    // Names compare as capitals first (so "_" follows the letters and "Level" ties with
+    // "level"), then byte by byte; digits go by character, not by value.
+    TempFolder folder;
+    const std::vector<std::string> sorted = {"01.lvl", "10.lvl",      "9.lvl",     "a.lvl",
+                                             "B.lvl",  "Level.lvl",   "level.lvl", "z.lvl",
+                                             "_x.lvl", "\xc3\xa9.lvl"};
+    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it)
+        std::ofstream(folder / *it) << "x";
+    std::filesystem::create_directory(folder.path() / "m.lvl");
+
+    ASSERT_NE(StartDirectoryScan(0, folder.path().string(), "*.lvl"), 0);
+    std::vector<std::string> names;
+    while (NextDirectoryEntry() != 0)
+        names.push_back(DirectoryEntryName());
+    std::vector<std::string> expected = sorted;
+    expected.insert(expected.begin() + 7, "m.lvl");  // folders take their place among the files
+    EXPECT_EQ(names, expected);
+    CloseAllDirectoryScans();
 }
 
 }  // namespace
