@@ -39,7 +39,7 @@ bool PaddleBounce(Ball& ball, int ballSprite) {
 namespace {
 
 // The side walls and the ceiling of an extra ball; 761 on the right, one pixel further
-// than the main ball's test, as the game had it.
+// than the main ball's test: kept on purpose, extra balls turn that one pixel later.
 void MoveExtraBall(Ball& ball) {
     if (ball.x >= 761) ball.dx = -ball.dx;
     if (ball.x < 23) ball.dx = -ball.dx;

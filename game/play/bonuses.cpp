@@ -369,7 +369,7 @@ void UpdateFountain() {
         p.y = p.y - p.vy;
         if (p.y < -32.0f || p.x < -32.0f || p.x > 832.0f) StartParticle(p);
         if (shown && i <= 150) {
-            // Rounded to the nearest integer, halves to even, as the processor did.
+            // Rounded to the nearest integer, halves to even, as the processor's rounding does.
             runtime::quads::DrawQuadSprite(5, int(std::nearbyint(p.x)),
                                            int(std::nearbyint(p.y - 10.0f)), 50);
         }

@@ -64,7 +64,8 @@ void RotateModel(int dax, int day, int daz) {
     const float sx = SinDeg(float(a.ax)), cx = CosDeg(float(a.ax));
     const float sy = SinDeg(float(a.ay)), cy = CosDeg(float(a.ay));
     const float sz = SinDeg(float(a.az)), cz = CosDeg(float(a.az));
-    // Every product and sum in floats, rounded to a whole number where the game did.
+    // Every product and sum in floats, rounded to a whole number at exactly these steps, so
+    // each dot lands on its own pixel.
     const float yx = cz * sy * sx - sz * cx, yy = sz * sy * sx + cz * cx;
     const float zx = cz * sy * cx + sz * sx, zy = sz * sy * cx - cz * sx;
     for (int i = 0; i < kModelRecords; i += 2) {

@@ -68,7 +68,7 @@ void stepNameEntry() {
     }
     runtime::input::ReadKeyboard();
     // The length is checked once: letters let go in the same frame are all taken, even
-    // past the tenth, as they always were.
+    // past the tenth (kept on purpose; the table saves the first ten).
     if (typedName.size() < kNameSlots) {
         for (const LetterKey& letter : kLetterKeys) {
             if (KeyWentUp(letter.key)) {

@@ -192,7 +192,7 @@ void SaveHighScore(std::int32_t score, std::string_view name) {
 void scrollWindowBackground(int sprite) {
     if (SelectTarget(sprite) != 0) {
         // Each copy of the sprite onto itself goes through a temporary; the last clip stays
-        // on the sprite for its next drawing, as it always has.
+        // on the sprite for its next drawing, on purpose.
         if (windowPhase < 250) {
             SetSpriteClip(sprite, 0, 0, 800, 1);
             DrawSprite(sprite, 0, 267);

@@ -72,7 +72,7 @@ int ReadKeyboard() {
     Pump();
     keyboard.setupState = 2;
     // A snapshot of what is held now: a key pressed and let go since the last read is
-    // seen neither as down nor as released, as the game has always behaved.
+    // seen neither as down nor as released (kept on purpose: the game reads held keys).
     for (std::size_t k = 0; k < 256; ++k)
         keyboard.keys[k] = pending.held[k] ? 0x80 : 0;
     return 1;

@@ -168,7 +168,7 @@ struct NearestSampler {
 
 // Bilinear with clamped edges. A pixel is keyed out when the texel nearest to it is black,
 // so the outline of a picture stays where nearest sampling puts it; black neighbours
-// still darken the rim a little, as on the cards the game was made for.
+// still darken the rim a little, as a 3D card's bilinear filter does.
 struct BilinearSampler {
     template <bool Inside>
     static bool Fetch(const TextureView& t, std::int64_t u, std::int64_t v, std::uint32_t& out) {

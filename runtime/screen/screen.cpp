@@ -218,7 +218,8 @@ void PacingWait(ScreenState& state, PacingClock& clock) {
     for (;;) {
         now = std::int32_t(std::uint32_t(std::uint64_t(clock.Counter()) & 0xFFFFFFFFu));
         // The low 32 bits wrap; when their sign changes the stamp starts again from now,
-        // so that frame waits a full period (kept as the game always timed it).
+        // so that frame waits a full period (kept on purpose: at 10 MHz, one frame in about
+        // 3.5 minutes).
         if ((now < 0 && state.lastFrameStamp >= 0) || (now > 0 && state.lastFrameStamp <= 0))
             state.lastFrameStamp = now;
         const std::int64_t elapsed = std::int64_t(now) - state.lastFrameStamp;
@@ -236,8 +237,8 @@ int PresentFrame(int waitRetrace) {
     if (g_state.mode == ScreenMode::FullScreen) {
         g_backend->PumpEvents();
         // While another application has the focus nothing is shown, but frames keep
-        // their pace: only a frame that was shown waited for the retrace, any other one
-        // is paced by the timer.
+        // their pace: only a frame that is shown waits for the retrace, any other one is
+        // paced by the timer.
         const bool retrace = (waitRetrace & 1) != 0;
         const bool shown = g_state.active && g_backend->Present(g_backBuffer, retrace);
         const bool synced = shown && retrace && g_backend->RetraceSynced();

@@ -162,9 +162,9 @@ int Draw(int n, int x, int y, bool keyed) {
     const int sx1 = r->clipX + w, sy1 = r->clipY + h;
     const Surface& source = *r->surface;
     Surface& target = *state.target;
-    // A rectangle that is empty or reaches outside either store copies nothing, as a
-    // rejected copy on the original display did (the high-score scroller asks for rows
-    // below its picture this way).
+    // A rectangle that is empty or reaches outside either store copies nothing: the whole
+    // copy is refused, not clipped (the high-score scroller asks for rows below its
+    // picture this way).
     if (sx0 < 0 || sy0 < 0 || sx1 <= sx0 || sy1 <= sy0 || sx1 > source.width || sy1 > source.height)
         return 0;
     const int cw = sx1 - sx0, ch = sy1 - sy0;

@@ -5,7 +5,7 @@
 
 namespace runtime::support {
 
-// The game names its files the DOS way ("data\level1.pak"); every file the runtime opens
+// The game names its files with backslashes ("data\level1.pak"); every file the runtime opens
 // passes through here once, which turns each backslash into a slash. Names stay relative
 // to the current directory.
 std::string PlatformPath(std::string_view gameName);

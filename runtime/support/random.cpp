@@ -43,7 +43,7 @@ void SeedRandom(std::uint32_t seed) {
 }
 
 void SeedRandomFromClock() {
-    // Milliseconds since boot, as the game always seeded; only the low 32 bits matter.
+    // The seed is the milliseconds since boot; only the low 32 bits matter.
     timespec now{};
     if (clock_gettime(CLOCK_BOOTTIME, &now) != 0) clock_gettime(CLOCK_MONOTONIC, &now);
     const std::uint64_t ms =

@@ -53,8 +53,8 @@ int TextsEqual(std::string_view a, std::string_view b) {
 }
 
 std::int32_t TruncateToInteger(float value) {
-    // Out of range and NaN give the processor's "integer indefinite" value instead of
-    // undefined behaviour, as the original truncating conversion did.
+    // Out of range and NaN give the processor's "integer indefinite" value, as its own
+    // truncating conversion does, instead of undefined behaviour.
     if (!(value > -2147483904.0f && value < 2147483648.0f)) return INT32_MIN;
     return std::int32_t(value);
 }

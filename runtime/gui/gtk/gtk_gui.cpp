@@ -50,8 +50,8 @@ struct Gadget {
 
 enum ListColumn { ListColumnText, ListColumnShown };
 
-// Buttons and sunken labels as short as 20 pixels must keep their height, as on the
-// desktop the launcher was laid out for.
+// Buttons and sunken labels as short as 20 pixels must keep their height: the launcher's
+// layout gives them exactly that room.
 constexpr const char* kStyle =
     "button.tessaly-compact { min-height: 0; padding-top: 0; padding-bottom: 0; }\n";
 

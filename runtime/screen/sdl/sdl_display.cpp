@@ -38,7 +38,7 @@ class SdlDisplay final : public DisplayBackend {
         // The retrace paces the game only on a display that runs at about 60 Hz; anything
         // else is paced by the timer.
         vsync_ = mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
-        // The paddle moves by the mouse's own counts, as on the original 800 x 600 screen;
+        // The paddle moves by the mouse's own counts, as on an 800 x 600 screen;
         // by default SDL would shrink them by the scale of the logical size, so the paddle
         // would be slower the larger the monitor. The renderer reads this when it is made.
         SDL_SetHint(SDL_HINT_MOUSE_RELATIVE_SCALING, "0");
