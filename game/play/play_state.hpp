@@ -23,7 +23,7 @@ struct Ball {
     Cooldown brickCooldown;
 };
 
-// The fading picture where the main ball fell out (16-bit fields, as the game kept them).
+// The fading picture where the main ball fell out (16-bit fields on purpose: values wrap there).
 struct Ghost {
     std::int16_t shown = 0;
     std::int16_t x = 0;
