@@ -9,8 +9,14 @@ namespace game::presentation {
 namespace {
 
 void Load(const PackTarget& target, const PackContent& content) {
-    // A missing or damaged entry creates nothing; the phase runs without that picture.
-    if (!content) return;
+    // A missing, damaged or oversized entry empties its picture's number, so the phase runs
+    // without that picture rather than with whatever an earlier phase left there. A sound
+    // number keeps its sound, as it does for a damaged sound.
+    if (!content) {
+        if (target.kind != PackTarget::Sound)
+            runtime::sprites::LoadSpriteFromMemory(target.number, nullptr, 0, 0);
+        return;
+    }
     switch (target.kind) {
         case PackTarget::Sprite:
             runtime::sprites::LoadSpriteFromMemory(target.number, content.bytes, content.size, 0);

@@ -4,7 +4,8 @@
 #include <string_view>
 
 // Reading a pack into the numbers a phase uses: each entry in turn becomes a picture, a
-// texture for a quad sprite or a sound, and a missing entry leaves its number as it was.
+// texture for a quad sprite or a sound. A missing or damaged entry empties its picture's
+// number (a sound number keeps its sound).
 namespace game::presentation {
 
 struct PackTarget {
@@ -13,7 +14,7 @@ struct PackTarget {
 };
 
 // Opens the pack, reads one entry per target in order, closes it. A pack that cannot be
-// opened reads nothing.
+// opened has no entries: every picture target is emptied.
 void LoadPackInto(std::string_view pack, std::span<const PackTarget> targets);
 
 // Reads count entries into the consecutive plain sprites first, first + 1, ...

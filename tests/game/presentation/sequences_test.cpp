@@ -4,12 +4,17 @@
 #include "game/presentation/sequences.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "game/play/play_state.hpp"
 #include "game/presentation/dot_models.hpp"
+#include "game/presentation/pack_loading.hpp"
 #include "game/presentation/phase_state.hpp"
 #include "game/presentation/star_field.hpp"
 #include "game/scores/high_scores.hpp"
@@ -126,6 +131,38 @@ TEST_F(Phases, IntroZoomSwingsBetweenOneAndTwoAndTheBandTurnsLeft) {
         for (int x = 200; x < 600; ++x)
             lit += ScreenColour(x, y) != 0;
     EXPECT_GT(lit, 1000u);
+}
+
+// A phase's pictures never come from an earlier phase: an entry that a pack cut short, a
+// damaged pack or a missing one cannot give leaves its number empty.
+TEST_F(Phases, PictureNumbersAPackCannotFillAreEmptied) {
+    const auto shown = [](int n) {
+        const auto* sprite = runtime::sprites::FindSprite(n);
+        return sprite != nullptr && sprite->surface != nullptr;
+    };
+    const PackTarget targets[] = {
+        {PackTarget::Sprite, 700}, {PackTarget::Texture, 701}, {PackTarget::Sprite, 702}};
+    LoadPackInto("data\\level1.pak", targets);
+    ASSERT_TRUE(shown(700) && shown(701) && shown(702));
+
+    // The pack cut short inside its second entry: the first picture still loads.
+    std::ifstream in("data/level1.pak", std::ios::binary);
+    std::string pack(std::istreambuf_iterator<char>(in), {});
+    const std::uint32_t stored = std::uint8_t(pack[4]) | std::uint8_t(pack[5]) << 8 |
+                                 std::uint8_t(pack[6]) << 16 |
+                                 std::uint32_t(std::uint8_t(pack[7])) << 24;
+    const std::filesystem::path cut = std::filesystem::temp_directory_path() /
+                                      ("tessaly-cut-" + std::to_string(::getpid()) + ".pak");
+    std::ofstream(cut, std::ios::binary) << pack.substr(0, 8 + stored + 20);
+    LoadPackInto(cut.string(), targets);
+    std::filesystem::remove(cut);
+    EXPECT_TRUE(shown(700));
+    EXPECT_FALSE(shown(701));
+    EXPECT_FALSE(shown(702));
+
+    LoadPackSprites("data\\level1.pak", 700, 3);
+    LoadPackSprites("data\\no-such.pak", 700, 3);
+    EXPECT_FALSE(shown(700) || shown(701) || shown(702));
 }
 
 class TitleMenu : public Phases {
