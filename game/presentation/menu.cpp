@@ -75,6 +75,7 @@ void enterMenu() {
     g_menu.pointerY = 200;
     g_menu.band1 = 0;
     g_menu.band2 = 0;
+    g_menu.mouseRead = false;
     LoadPackInto("data\\introduce.pak", kMenuPack);
     LoadPackSprites("data\\wat.pak", 300, 30);
     g_menu.frame = 300;
@@ -106,9 +107,10 @@ std::optional<MenuChoice> menuFrame() {
 
     for (const Button& b : {kStart, kCredits, kQuit})
         sprites::DrawSpriteKeyed(PointerOn(b.sprite, b.x) ? b.lit : b.sprite, b.x, kButtonY);
-    // A click is the left button as the last mouse read left it, tested against the lit
-    // pictures, Quit first.
-    if (input::MouseButtonDown(1) == 1) {
+    // A click is the left button as the menu's last mouse read left it, tested against the
+    // lit pictures, Quit first. A button still held from a level counts only once the menu
+    // has read it itself, so firing as the last ball falls does not start a new game.
+    if (s.mouseRead && input::MouseButtonDown(1) == 1) {
         if (PointerOn(kQuit.lit, kQuit.x)) return MenuChoice::Quit;
         if (PointerOn(kStart.lit, kStart.x)) return MenuChoice::Start;
         if (PointerOn(kCredits.lit, kCredits.x)) return MenuChoice::Credits;
@@ -125,6 +127,7 @@ std::optional<MenuChoice> menuFrame() {
     sprites::DrawSprite(2, 0, 534);
 
     input::ReadMouse();
+    s.mouseRead = true;
     sprites::DrawSpriteKeyed(kPointer, s.pointerX, s.pointerY);
     MovePointer(s.pointerX, input::MouseMoveX(), 800);
     MovePointer(s.pointerY, input::MouseMoveY(), 600);

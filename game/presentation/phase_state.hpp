@@ -22,6 +22,7 @@ struct MenuState {
     int backgroundY = 0;                 // carried over from one menu to the next
     int band1 = 0, band2 = 0;            // x offsets of the two layers over the window
     int frame = 300;                     // animation sprite, 300 to 328; the credits go on with it
+    bool mouseRead = false;              // the menu has read the mouse since it was entered
 };
 
 struct LevelCompleteState {

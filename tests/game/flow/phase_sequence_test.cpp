@@ -199,9 +199,7 @@ TEST_F(PhaseSequence, ALevelFileGoesStraightToPlayAndBackToTheMenu) {
 }
 
 // The frame in which the last life goes is not shown: game over follows the 979 frames
-// shown, with the score they showed, and the score stands on into the menu. (The menu then
-// starts a game: its first click test sees the button held at the last mouse read, in play,
-// with the pointer back on Start.)
+// shown, with the score they showed, and the score stands on into the menu.
 TEST_F(PhaseSequence, LosingTheLastLifeEndsTheFrameUnshown) {
     const fs::path level = LevelFile("unclearable.lvl", 100, "100");
     const GameRun run = RunGame("--frames 1100 --single \"" + level.string() + "\"",
@@ -213,6 +211,24 @@ TEST_F(PhaseSequence, LosingTheLastLifeEndsTheFrameUnshown) {
     ASSERT_NE(run.Find("GameOver"), nullptr);
     EXPECT_EQ(run.Find("GameOver")->score, 350);
     EXPECT_EQ(run.Find("MenuEntry")->score, 350);
+}
+
+// The button held to fire as the last ball falls, let go on the game-over screen (which
+// never reads the mouse): the menu, whose pointer starts on Start, clicks only with a
+// button it has read itself, so no new game starts; a click made in the menu still does.
+TEST_F(PhaseSequence, AButtonHeldInPlayDoesNotClickInTheMenu) {
+    const fs::path level = LevelFile("unclearable.lvl", 100, "100");
+    const GameRun run = RunGame("--frames 1100 --single \"" + level.string() + "\"",
+                                "1 button 1 down\n990 button 1 up\n"
+                                "1000 key 1 down\n1001 key 1 up\n"
+                                "1050 button 1 down\n1051 button 1 up\n");
+    ASSERT_TRUE(StartsWith(run.Trail(),
+                           "ScreenOpen@0 GameStart@0 LevelSetup@0 LevelPlay@0 "
+                           "GameOver@979 MenuEntry@1000 Menu@1000"))
+        << run.Trail();
+    const PhaseEntry* start = run.Find("GameStart", 2);
+    ASSERT_NE(start, nullptr) << run.Trail();
+    EXPECT_GE(start->frame, 1050u) << run.Trail();
 }
 
 // After the fifteenth level the level-complete sequence still runs; the next set-up
