@@ -8,13 +8,18 @@ namespace {
 
 // What the platform has reported since the last read. Keys are held states; the mouse
 // keeps the sum of its motion and the last state of each button, which is what applying
-// every buffered event in order would give.
+// every buffered event in order would give. Besides, every key and button remembers
+// whether it went down since the last read: a tap shorter than a frame still reads as down
+// once, then as up at the read after.
 struct Pending {
     std::array<std::uint8_t, 256> held{};
+    std::array<std::uint8_t, 256> pressed{};
     std::int64_t moveX = 0;
     std::int64_t moveY = 0;
     std::int64_t moveWheel = 0;
     std::array<int, 3> button{-1, -1, -1};  // -1: no event since the last read
+    std::array<bool, 3> buttonPressed{};
+    std::array<bool, 3> buttonHeld{};  // by the events, read or not: tells a new press
 };
 
 struct MouseDevice {
@@ -22,6 +27,9 @@ struct MouseDevice {
     int released = 0;
     int cursorShown = 1;
     bool acquired = false;
+    // A click read as down whose button is already up again: the next read lets it go,
+    // even after reads that failed meanwhile, so the button is never left down.
+    std::array<bool, 3> releaseDue{};
 };
 
 KeyboardState keyboard;
@@ -42,6 +50,12 @@ int Translated(KeyCode key) {
 void DropPendingMouse() {
     pending.moveX = pending.moveY = pending.moveWheel = 0;
     pending.button = {-1, -1, -1};
+    pending.buttonPressed = {};
+}
+
+void DropPendingKeys() {
+    pending.held = {};
+    pending.pressed = {};
 }
 
 std::int32_t Saturate(std::int64_t v) {
@@ -61,7 +75,7 @@ std::int32_t Clamp(std::int64_t v, int limit) {
 
 int InitKeyboardInput() {
     keyboard = KeyboardState{};
-    pending.held = {};
+    DropPendingKeys();
     keyboard.setupState = 1;
     support::AddShutdownRelease(support::ShutdownStage::Keyboard, ReleaseKeyboardInput);
     return 1;
@@ -71,10 +85,11 @@ int ReadKeyboard() {
     if (keyboard.setupState == 0) return 0;
     Pump();
     keyboard.setupState = 2;
-    // A snapshot of what is held now: a key pressed and let go since the last read is
-    // seen neither as down nor as released (kept on purpose: the game reads held keys).
+    // What is held now, and what was pressed since the last read even if it is already
+    // let go again: its release shows at the next read.
     for (std::size_t k = 0; k < 256; ++k)
-        keyboard.keys[k] = pending.held[k] ? 0x80 : 0;
+        keyboard.keys[k] = (pending.held[k] || pending.pressed[k]) ? 0x80 : 0;
+    pending.pressed = {};
     return 1;
 }
 
@@ -124,6 +139,7 @@ int InitMouseInput() {
     mouseDevice = MouseDevice{};
     mouseDevice.setupState = 1;
     DropPendingMouse();
+    pending.buttonHeld = {};
     support::AddShutdownRelease(support::ShutdownStage::Mouse, ReleaseMouseInput);
     return 1;
 }
@@ -154,8 +170,18 @@ int ReadMouse() {
     mouse.moveY = Saturate(pending.moveY);
     mouse.moveWheel = Saturate(pending.moveWheel);
     std::int32_t* buttons[3] = {&mouse.button1, &mouse.button2, &mouse.button3};
-    for (int b = 0; b < 3; ++b) {
-        if (pending.button[std::size_t(b)] >= 0) *buttons[b] = pending.button[std::size_t(b)];
+    for (std::size_t b = 0; b < 3; ++b) {
+        bool& releaseDue = mouseDevice.releaseDue[b];
+        if (pending.buttonPressed[b]) {
+            *buttons[b] = 1;
+            releaseDue = pending.button[b] == 0;
+        } else if (pending.button[b] >= 0) {
+            *buttons[b] = pending.button[b];
+            releaseDue = false;
+        } else if (releaseDue) {
+            *buttons[b] = 0;
+            releaseDue = false;
+        }
     }
     DropPendingMouse();
     mouse.x = Clamp(std::int64_t(mouse.x) + mouse.moveX, screen.width);
@@ -214,11 +240,12 @@ void SetKeyTranslation(int flag, const std::array<std::uint8_t, 256>& table) {
 void ReleaseMouseInput() {
     mouseDevice = MouseDevice{};
     DropPendingMouse();
+    pending.buttonHeld = {};
 }
 
 void ReleaseKeyboardInput() {
     keyboard.setupState = 0;
-    pending.held = {};
+    DropPendingKeys();
 }
 
 const KeyboardState& Keyboard() {
@@ -234,11 +261,14 @@ void SetEventPump(void (*pump)()) {
 
 void PostKey(KeyCode key, bool down) {
     if (key < 0 || key > 255) return;
-    pending.held[std::size_t(key)] = down ? 1 : 0;
+    const std::size_t k = std::size_t(key);
+    // Only a key that was up is newly pressed; the repeats of a held key are not.
+    if (down && !pending.held[k]) pending.pressed[k] = 1;
+    pending.held[k] = down ? 1 : 0;
 }
 
 void PostAllKeysUp() {
-    pending.held = {};
+    DropPendingKeys();
 }
 
 void PostMouseMotion(int dx, int dy) {
@@ -248,7 +278,10 @@ void PostMouseMotion(int dx, int dy) {
 
 void PostMouseButton(int button, bool down) {
     if (button < 1 || button > 3) return;
-    pending.button[std::size_t(button - 1)] = down ? 1 : 0;
+    const std::size_t b = std::size_t(button - 1);
+    if (down && !pending.buttonHeld[b]) pending.buttonPressed[b] = true;
+    pending.buttonHeld[b] = down;
+    pending.button[b] = down ? 1 : 0;
 }
 
 void PostMouseWheel(int steps) {

@@ -76,13 +76,16 @@ const MouseState& Mouse();
 // Called first by ReadKeyboard and ReadMouse to drain the platform's pending events.
 void SetEventPump(void (*pump)());
 
-// A key changed; numbers outside 0..255 are ignored.
+// A key changed; numbers outside 0..255 are ignored. A key pressed since the last read
+// reads as down at the next one even if it was let go before it (a tap shorter than a
+// frame); its release shows at the read after.
 void PostKey(KeyCode key, bool down);
 // Every key is up (the window lost the keyboard).
 void PostAllKeysUp();
 // Relative mouse motion in device counts; every motion is summed into the next ReadMouse.
 void PostMouseMotion(int dx, int dy);
-// Button 1 left, 2 right, 3 middle.
+// Button 1 left, 2 right, 3 middle. A click shorter than a frame reads as down once, as a
+// tapped key does.
 void PostMouseButton(int button, bool down);
 void PostMouseWheel(int steps);
 

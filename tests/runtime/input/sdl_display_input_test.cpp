@@ -116,6 +116,13 @@ class SdlDisplayInput : public ::testing::Test {
         XSync(xtest_, False);
     }
 
+    // Gives the full screen the keyboard, as the player's click on it would.
+    bool Focus() {
+        SDL_Window* window = rs::sdl::ScreenWindow();
+        SDL_SetWindowInputFocus(window);
+        return FramesUntil([&] { return SDL_GetKeyboardFocus() == window; });
+    }
+
     PrivateXServer server_;
     Display* xtest_ = nullptr;
     int movedX_ = 0;
@@ -177,6 +184,41 @@ TEST_F(SdlDisplayInput, LosingTheFocusReleasesKeysAndTheMouse) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     EXPECT_EQ(MoveAndRead({70}, 5), 70);
     EXPECT_EQ(ri::KeyIsDown(-1), 0);
+}
+
+TEST_F(SdlDisplayInput, TapsAndClicksShorterThanAFrameAreSeenOnce) {
+    Open(1024, 768);
+    if (HasFatalFailure() || IsSkipped()) return;
+    ASSERT_TRUE(Focus());
+
+    // Press and release go out together, so both are in the queue when the game next
+    // reads: the key reads as down for one frame, then as let go once.
+    for (const auto& [keysym, key] : {std::pair{KeySym(XK_Escape), ri::KeyEscape},
+                                      std::pair{KeySym(XK_Return), ri::KeyReturn}}) {
+        SCOPED_TRACE(key);
+        const KeyCode code = XKeysymToKeycode(xtest_, keysym);
+        XTestFakeKeyEvent(xtest_, code, True, CurrentTime);
+        XTestFakeKeyEvent(xtest_, code, False, CurrentTime);
+        XSync(xtest_, False);
+        ASSERT_TRUE(FramesUntil([key] { return ri::KeyIsDown(key) != 0; }));
+        EXPECT_EQ(ri::KeyWentUp(key), 0);
+        Frame();
+        EXPECT_EQ(ri::KeyIsDown(key), 0);
+        EXPECT_EQ(ri::KeyWentUp(key), 1);
+        Frame();
+        EXPECT_EQ(ri::KeyWentUp(key), 0);
+    }
+
+    // X numbers the buttons left, middle, right; the game left, right, middle.
+    for (const auto& [xButton, button] : {std::pair{1u, 1}, std::pair{3u, 2}, std::pair{2u, 3}}) {
+        SCOPED_TRACE(button);
+        XTestFakeButtonEvent(xtest_, xButton, True, CurrentTime);
+        XTestFakeButtonEvent(xtest_, xButton, False, CurrentTime);
+        XSync(xtest_, False);
+        ASSERT_TRUE(FramesUntil([button] { return ri::MouseButtonDown(button) == 1; }));
+        Frame();
+        EXPECT_EQ(ri::MouseButtonDown(button), 0);
+    }
 }
 
 }  // namespace
