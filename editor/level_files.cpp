@@ -101,8 +101,11 @@ bool SaveLevel(const LevelDocument& document, const std::string& path, std::stri
     std::error_code ec;
     fs::path target = fs::weakly_canonical(path, ec);
     if (ec) target = path;
-    std::string temp =
-        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "." + std::string.
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string temp = (target.parent_path() / hidden).string();
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
         error = Failure(path, std::string("cannot be written: ") + std::strerror(errno));
