@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "game/levels/bricks.hpp"
 #include "game/levels/level_file.hpp"
+#include "runtime/support/regular_file.hpp"
 #include "runtime/support/text.hpp"
 
 namespace editor {
@@ -46,8 +46,10 @@ std::string Unreadable(const std::string& path) {
     if (ec) return ec.message();
     if (status.type() == fs::file_type::directory) return "is a folder, not a level file";
     if (status.type() != fs::file_type::regular) return "is not a regular file";
-    std::ifstream probe(path, std::ios::binary);
-    if (!probe) return std::string("cannot be read: ") + std::strerror(errno);
+    // Opened as the game's files are: a pipe put in its place since cannot hold it up.
+    const int probe = runtime::support::OpenRegularFile(path);
+    if (probe < 0) return std::string("cannot be read: ") + std::strerror(errno);
+    close(probe);
     return {};
 }
 

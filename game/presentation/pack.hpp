@@ -94,8 +94,8 @@ class PackScanner {
     PackScanner(const PackScanner&) = delete;
     PackScanner& operator=(const PackScanner&) = delete;
 
-    // Opens a file by its platform path (closing any open one); false if it cannot be read,
-    // with errno telling why (EISDIR for a folder).
+    // Opens a regular file by its platform path (closing any open one); false if it cannot
+    // be read, with errno telling why (EISDIR for a folder, ENODEV for a pipe or a device).
     bool Open(const std::string& path);
     ScannedEntry Next();
     void Close();
@@ -108,7 +108,6 @@ class PackScanner {
     int fd_ = -1;
     bool finished_ = false;  // a cut-short or unreadable file gives nothing more
     std::uint64_t fileSize_ = 0;
-    bool knownSize_ = false;
     std::uint64_t position_ = 0;
     std::unique_ptr<std::uint8_t[]> content_;
 };

@@ -12,6 +12,7 @@
 #include "runtime/support/bytes.hpp"
 #include "runtime/support/path.hpp"
 #include "runtime/support/program.hpp"
+#include "runtime/support/regular_file.hpp"
 
 namespace game::presentation {
 
@@ -34,17 +35,17 @@ PackScanner::~PackScanner() {
 
 bool PackScanner::Open(const std::string& path) {
     Close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is a pack: a pipe in its place would wait for a writer for ever.
+    const int fd = runtime::support::OpenRegularFile(path);
     if (fd < 0) return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int err = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &info) != 0) {
+        const int err = errno;
         ::close(fd);
-        errno = err;  // the pack tool says why
+        errno = err;
         return false;
     }
-    knownSize_ = S_ISREG(info.st_mode);
-    fileSize_ = knownSize_ ? std::uint64_t(info.st_size) : 0;
+    fileSize_ = std::uint64_t(info.st_size);
     // Packs are read front to back exactly once.
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
@@ -110,7 +111,7 @@ ScannedEntry PackScanner::Next() {
     entry.stored = ReadLe32(header + 4);
 
     // A stored size beyond the end of the file is not worth a buffer.
-    if (knownSize_ && entry.stored > fileSize_ - std::min(position_, fileSize_)) {
+    if (entry.stored > fileSize_ - std::min(position_, fileSize_)) {
         finished_ = true;
         entry.step = PackStep::DataCutShort;
         entry.available = fileSize_ - std::min(position_, fileSize_);

@@ -1,20 +1,19 @@
 #include "runtime/sound/headless/headless_sound.hpp"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
 #include "runtime/screen/screen.hpp"
 #include "runtime/sound/device.hpp"
+#include "runtime/support/regular_file.hpp"
 
 namespace runtime::sound::headless {
 namespace {
 
 constexpr double UnitsPerSecond = 1e7;
 constexpr double FramesPerSecond = 60.0;
-constexpr std::streamsize LargestTune = std::streamsize(64) << 20;
+constexpr std::size_t LargestTune = std::size_t(64) << 20;
 
 std::uint64_t FramesNow() {
     return screen::State().framesPresented;
@@ -108,14 +107,9 @@ class HeadlessMusicDevice final : public MusicDevice {
     bool Open() override { return *hasDevice; }
     void Close() override { playingMusic = nullptr; }
     std::unique_ptr<Music> Load(const std::string& path) override {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) return nullptr;
+        // Only a regular file: a pipe in the tune's place would wait for a writer for ever.
         std::vector<std::uint8_t> bytes;
-        char buffer[65536];
-        while (file && std::streamsize(bytes.size()) < LargestTune) {
-            file.read(buffer, sizeof buffer);
-            bytes.insert(bytes.end(), buffer, buffer + file.gcount());
-        }
+        if (!support::ReadRegularFile(path, LargestTune, bytes)) return nullptr;
         const std::int64_t length = Mp3Length(bytes.data(), bytes.size());
         if (length <= 0) return nullptr;
         return std::make_unique<HeadlessMusic>(length);

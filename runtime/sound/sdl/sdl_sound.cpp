@@ -2,11 +2,14 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "runtime/sound/device.hpp"
+#include "runtime/support/regular_file.hpp"
 
 namespace runtime::sound::sdl {
 namespace {
@@ -98,7 +101,22 @@ class SdlAudio final : public SoundDevice {
     void CloseMusic() { Leave(musicUser_); }
     std::unique_ptr<Music> LoadMusic(const std::string& path) {
         if (!mixerOpen_) return nullptr;
-        Mix_Music* music = Mix_LoadMUS(path.c_str());
+        // The mixer gets the file the game checked: left to open the name itself, it would
+        // wait for ever on a pipe put in the tune's place.
+        const int fd = support::OpenRegularFile(path);
+        if (fd < 0) return nullptr;
+        std::FILE* file = ::fdopen(fd, "rb");
+        if (file == nullptr) {
+            ::close(fd);
+            return nullptr;
+        }
+        SDL_RWops* stream = SDL_RWFromFP(file, SDL_TRUE);
+        if (stream == nullptr) {
+            std::fclose(file);
+            return nullptr;
+        }
+        // The mixer closes the stream when the tune is freed, or at once if it is refused.
+        Mix_Music* music = Mix_LoadMUS_RW(stream, 1);
         if (music == nullptr) return nullptr;
         return std::make_unique<SdlMusic>(music);
     }

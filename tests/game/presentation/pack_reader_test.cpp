@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include "game/presentation/pack.hpp"
 #include "tests/game/presentation/stream_builder.hpp"
+#include "tests/runtime/support/unwritten_pipe.hpp"
 
 namespace game::presentation {
 namespace {
@@ -80,6 +82,23 @@ TEST_F(PackReader, MissingPackLeavesNothingOpen) {
     EXPECT_FALSE(NextPackEntry());   // the earlier pack was closed by the failed open
     EXPECT_FALSE(OpenPack("data"));  // a folder is not a pack
     EXPECT_FALSE(NextPackEntry());
+}
+
+TEST_F(PackReader, APipeOrADeviceInAPacksPlaceIsRefusedAtOnce) {
+    Write("data/three.pak", Vector("three_entries.pak"));
+    UnwrittenPipe pipe((folder_ / "data/win.pak").string());
+    ASSERT_TRUE(pipe.made());
+    EXPECT_TRUE(pipe.ReturnsWithoutAWriter([] {
+        ASSERT_TRUE(OpenPack("data\\three.pak"));
+        EXPECT_FALSE(OpenPack("data\\win.pak"));
+        EXPECT_FALSE(NextPackEntry());  // the pack before it is closed all the same
+        PackScanner scanner;
+        EXPECT_FALSE(scanner.Open("data/win.pak"));
+        EXPECT_EQ(errno, ENODEV);  // the pack tool says why
+    }));
+    // A device would read as an endless pack of empty entries.
+    fs::create_symlink("/dev/zero", folder_ / "data/logo.pak");
+    EXPECT_FALSE(OpenPack("data\\logo.pak"));
 }
 
 TEST_F(PackReader, CorruptEntryIsSkippedAndTheNextStillCounts) {

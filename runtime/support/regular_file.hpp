@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace runtime::support {
+
+// Game files (packs, music) are read only when they are regular files. A pipe in their
+// place would make a plain open wait for a writer for ever, and a device would read
+// without end, so both are refused before anything is read.
+
+// Opens the file at path (a platform path) for reading, close-on-exec, when it is a
+// regular file; -1 otherwise, with errno EISDIR for a folder and ENODEV for a pipe, a
+// device or a socket. The open never waits, and reads from the descriptor block as usual.
+int OpenRegularFile(const std::string& path);
+
+// The first `limit` bytes of a regular file (all of a shorter one). False, with bytes
+// empty, when the file is missing, is not a regular file or cannot be read.
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes);
+
+}  // namespace runtime::support
