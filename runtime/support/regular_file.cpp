@@ -48,7 +48,7 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::vector<std
     if (fd < 0) return false;
     struct stat info {};
     if (::fstat(fd, &info) == 0)
-        bytes.reserve(std::size_t(std::min<off_t>(info.st_size, off_t(limit))));
+        bytes.reserve(std::size_t(std::min<std::uint64_t>(std::uint64_t(info.st_size), limit)));
     // Read to the end or the limit rather than to the size: the file may change meanwhile.
     std::uint8_t chunk[65536];
     bool ok = true;

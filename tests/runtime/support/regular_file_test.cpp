@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -26,6 +27,8 @@ TEST(RegularFile, IsReadWholeOrUpToTheLimitThroughALink) {
     Bytes bytes{'x'};
     ASSERT_TRUE(ReadRegularFile(folder / "link.mp3", 1000, bytes));
     EXPECT_EQ(bytes, (Bytes{'a', 'b', 'c', 'd', 'e', 'f'}));
+    ASSERT_TRUE(ReadRegularFile(folder / "tune.mp3", SIZE_MAX, bytes));  // no limit at all
+    EXPECT_EQ(bytes.size(), 6u);
     ASSERT_TRUE(ReadRegularFile(folder / "tune.mp3", 4, bytes));
     EXPECT_EQ(bytes, (Bytes{'a', 'b', 'c', 'd'}));
 
