@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -25,12 +26,26 @@ namespace {
 
 std::vector<std::pair<ShutdownStage, void (*)()>> releases;
 bool waitsSkipped = false;
+// Set from a signal handler, so it has to be an atomic that needs no lock.
+std::atomic<bool> waitsCut{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+constexpr std::chrono::milliseconds kWaitStep{10};
 
 }  // namespace
 
 void WaitMilliseconds(int milliseconds) {
     if (milliseconds <= 0 || waitsSkipped) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    // Slept in short steps: a signal may land on another thread and not wake this one.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!waitsCut.load(std::memory_order_relaxed)) {
+        const auto left = end - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) break;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, kWaitStep));
+    }
+}
+
+void CutWaitsShort() {
+    waitsCut.store(true, std::memory_order_relaxed);
 }
 
 void SkipWaits(bool skip) {

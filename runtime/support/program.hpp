@@ -10,6 +10,11 @@ void WaitMilliseconds(int milliseconds);
 // Headless runs (replays, benchmarks) skip the fixed waits between phases.
 void SkipWaits(bool skip);
 
+// The program is about to end (a quit signal came): the wait in progress and every later
+// one return at once, so the end is not held up by a pause between phases. Safe to call
+// from a signal handler, on any thread.
+void CutWaitsShort();
+
 // Starts another program (the level editor) by its file name, relative to the current
 // directory, without waiting for it. A name with a folder part starts the program in that
 // folder; a bare name starts it in the current directory. Returns nonzero once the program

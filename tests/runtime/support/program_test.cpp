@@ -144,5 +144,19 @@ TEST(EndProgramDeathTest, ExitsWithCodeZeroAfterTheReleasesAndKeepsWrittenLines)
     std::filesystem::remove(written);
 }
 
+TEST(WaitMillisecondsDeathTest, AQuitCutsTheWaitInProgressShort) {
+    // In a child of its own: once cut short, waits stay short for the rest of the process.
+    // A wait that went on would run into the test's time limit.
+    EXPECT_EXIT(
+        {
+            std::thread quit([] { CutWaitsShort(); });
+            WaitMilliseconds(24 * 60 * 60 * 1000);
+            quit.join();
+            WaitMilliseconds(24 * 60 * 60 * 1000);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 }  // namespace
 }  // namespace runtime::support
