@@ -1,12 +1,14 @@
 #include "runtime/support/files.hpp"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "runtime/support/numbered_limits.hpp"
@@ -32,13 +34,27 @@ OpenFile** Slot(int fileNumber) {
     return SlotFor(table, fileNumber, limits::kHighestFileNumber);
 }
 
-int Open(int fileNumber, std::string_view fileName, int flags) {
-    // A failed open leaves no current file, so the lines meant for it cannot land in the
-    // file opened before.
+// Frees the file number for a new file; null when the number is refused. A failed open
+// then leaves no current file, so the lines meant for it cannot land in the file opened
+// before.
+OpenFile** FreeSlot(int fileNumber) {
     current = nullptr;
     OpenFile** slot = Slot(fileNumber);
+    if (slot != nullptr) CloseFileNumber(fileNumber);
+    return slot;
+}
+
+int Keep(OpenFile** slot, int fd) {
+    auto* file = new OpenFile;
+    file->fd = fd;
+    *slot = file;
+    current = file;
+    return 1;
+}
+
+int Open(int fileNumber, std::string_view fileName, int flags) {
+    OpenFile** slot = FreeSlot(fileNumber);
     if (slot == nullptr) return 0;
-    CloseFileNumber(fileNumber);
     const std::string path = PlatformPath(fileName);
     if (path.empty()) return 0;
     int fd;
@@ -52,11 +68,43 @@ int Open(int fileNumber, std::string_view fileName, int flags) {
         ::close(fd);
         return 0;
     }
-    auto* file = new OpenFile;
-    file->fd = fd;
-    *slot = file;
-    current = file;
-    return 1;
+    return Keep(slot, fd);
+}
+
+constexpr std::string_view kBesideInfix = ".tmp.";
+constexpr std::size_t kBesideLetters = 6;
+constexpr std::string_view kBesideAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+// Six letters or digits that another program is unlikely to pick at the same moment;
+// creating the file exclusively makes the name certain to be new.
+std::string BesideLetters() {
+    std::uint8_t bytes[kBesideLetters];
+    if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != ssize_t(sizeof bytes)) {
+        static std::uint64_t counter = 0;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        std::uint64_t mix = (std::uint64_t(now.tv_nsec) ^ (std::uint64_t(getpid()) << 30)) +
+                            ++counter * 0x9E3779B97F4A7C15u;
+        for (std::uint8_t& byte : bytes) {
+            byte = std::uint8_t(mix);
+            mix = (mix >> 8) | (mix << 56);
+        }
+    }
+    std::string letters;
+    for (const std::uint8_t byte : bytes)
+        letters.push_back(kBesideAlphabet[byte % kBesideAlphabet.size()]);
+    return letters;
+}
+
+std::string_view BareName(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// A name that is not there: missing, or below something that is not a folder.
+bool NotThere(int error) {
+    return error == ENOENT || error == ENOTDIR;
 }
 
 // Next byte of the file, or -1 at the end (or when the file cannot be read).
@@ -104,6 +152,54 @@ int OpenFileForReading(int fileNumber, std::string_view fileName) {
 
 int CreateFileForWriting(int fileNumber, std::string_view fileName) {
     return Open(fileNumber, fileName, O_WRONLY | O_CREAT | O_TRUNC);
+}
+
+int OpenNewFileBeside(std::string_view fileName, std::string& newName) {
+    const std::string path = PlatformPath(fileName);
+    if (BareName(path).empty()) return -1;
+    struct stat old {};
+    const bool keepMode = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    // A name already taken is passed over, never opened; after a hundred taken names
+    // something else is wrong.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = path;
+        candidate += kBesideInfix;
+        candidate += BesideLetters();
+        int fd;
+        do {
+            fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        0644);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return -1;
+        // The umask may take bits away from the mode given to open; fchmod sets them all.
+        if (keepMode && ::fchmod(fd, old.st_mode & 0777) != 0) {
+            ::close(fd);
+            ::unlink(candidate.c_str());
+            return -1;
+        }
+        newName = std::move(candidate);
+        return fd;
+    }
+    return -1;
+}
+
+int CreateFileBeside(int fileNumber, std::string_view fileName, std::string& newName) {
+    OpenFile** slot = FreeSlot(fileNumber);
+    if (slot == nullptr) return 0;
+    const int fd = OpenNewFileBeside(fileName, newName);
+    return fd < 0 ? 0 : Keep(slot, fd);
+}
+
+bool IsNameBeside(std::string_view fileName, std::string_view name) {
+    const std::string path = PlatformPath(fileName);
+    const std::string_view base = BareName(path);
+    if (base.empty() || name.size() != base.size() + kBesideInfix.size() + kBesideLetters ||
+        name.substr(0, base.size()) != base ||
+        name.substr(base.size(), kBesideInfix.size()) != kBesideInfix)
+        return false;
+    const std::string_view letters = name.substr(base.size() + kBesideInfix.size());
+    return letters.find_first_not_of(kBesideAlphabet) == std::string_view::npos;
 }
 
 void CloseFileNumber(int fileNumber) {
@@ -189,8 +285,16 @@ bool FileCanBeReplaced(std::string_view fileName) {
     const std::string path = PlatformPath(fileName);
     if (path.empty()) return false;
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
-    return !S_ISDIR(info.st_mode);
+    if (::stat(path.c_str(), &info) != 0) return NotThere(errno);
+    // The owner's write bit counts even for root, who may write anything.
+    return S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) != 0 &&
+           ::faccessat(AT_FDCWD, path.c_str(), R_OK | W_OK, AT_EACCESS) == 0;
+}
+
+bool FileIsMissing(std::string_view fileName) {
+    const std::string path = PlatformPath(fileName);
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) != 0 && NotThere(errno);
 }
 
 int DeleteFile(std::string_view fileName) {

@@ -22,6 +22,21 @@ int OpenFileForReading(int fileNumber, std::string_view fileName);
 // Nonzero on success.
 int CreateFileForWriting(int fileNumber, std::string_view fileName);
 
+// Creates a new, empty file beside `fileName` (in its folder) for writing, under a name
+// nothing has yet: "<name>.tmp." and six letters or digits. It becomes the current file.
+// An existing file or link is never opened, so nothing can be written through a link
+// planted there, and two programs saving at once never share a file. The new file takes
+// the permission bits of `fileName` when that is a plain file. Its name goes into
+// `newName`. Nonzero on success.
+int CreateFileBeside(int fileNumber, std::string_view fileName, std::string& newName);
+
+// The same without a file number: the open descriptor (closed by the caller), or -1.
+int OpenNewFileBeside(std::string_view fileName, std::string& newName);
+
+// True when `name`, a bare name without a folder, has the shape of the new files
+// CreateFileBeside makes beside `fileName`.
+bool IsNameBeside(std::string_view fileName, std::string_view name);
+
 // Closes the file and empties its number. If it was the current file there is no current
 // file any more.
 void CloseFileNumber(int fileNumber);
@@ -48,9 +63,14 @@ int FinishFileNumber(int fileNumber);
 // Nonzero on success; on failure both files stay as they were.
 int ReplaceFile(std::string_view from, std::string_view to);
 
-// True when nothing is in the way of a file of that name being replaced: it is missing or
-// is not a folder.
+// True when a file of that name may be replaced by a new one: it is missing, or it is a
+// plain file that can be read (so nothing unseen is lost) and that its owner may write (a
+// read-only file is the player's way of keeping it).
 bool FileCanBeReplaced(std::string_view fileName);
+
+// True when nothing is found under that name (a link to nothing counts as missing); false
+// for anything present, readable or not, and when the name cannot be looked up.
+bool FileIsMissing(std::string_view fileName);
 
 // Removes the file (not a folder). Nonzero on success.
 int DeleteFile(std::string_view fileName);

@@ -3,11 +3,13 @@
 #include "runtime/support/files.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "player_permissions.hpp"
 #include "temp_folder.hpp"
 
 namespace runtime::support {
@@ -118,6 +120,56 @@ TEST_F(Files, LongLinesAreCutAndFilesReplacedWhole) {
     EXPECT_NE(ReplaceFile(fresh, path), 0);
     EXPECT_EQ(ReadRaw(path), "new\r\n");
     EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
+mode_t Mode(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+TEST_F(Files, NewFilesBesideAndWhatMayBeReplaced) {
+    namespace fs = std::filesystem;
+    const std::string score = folder / "number.bin";
+    WriteRaw(score, "7\r\n");
+    ASSERT_EQ(chmod(score.c_str(), 0666), 0);  // more than the umask lets a new file have
+    std::string first, second;
+    ASSERT_NE(CreateFileBeside(4, score, first), 0);
+    EXPECT_EQ(WriteTextLine("8"), 3);
+    ASSERT_NE(CreateFileBeside(5, score, second), 0);  // two saves at once never share a file
+    EXPECT_NE(first, second);
+    EXPECT_EQ(FinishFileNumber(4), 1);
+    EXPECT_EQ(ReadRaw(first), "8\r\n");
+    EXPECT_EQ(ReadRaw(score), "7\r\n");
+    for (const std::string& made : {first, second}) {
+        EXPECT_EQ(fs::path(made).parent_path(), folder.path());
+        EXPECT_TRUE(IsNameBeside(score, fs::path(made).filename().string())) << made;
+        EXPECT_EQ(Mode(made), 0666u);
+    }
+    EXPECT_TRUE(IsNameBeside("data\\number.bin", "number.bin.tmp.aB3dE9"));
+    for (const char* other : {"number.bin.tmp", "number.bin.tmp.aB3dE", "number.bin.tmp.aB3dE9x",
+                              "number.bin.tmp.aB/dE9", "number.bin.tmp.aB.dE9",
+                              "name.bin.tmp.aB3dE9", "xnumber.bin.tmp.aB3dE9"})
+        EXPECT_FALSE(IsNameBeside(score, other)) << other;
+    EXPECT_EQ(CreateFileBeside(6, folder / "missing/number.bin", first), 0);
+
+    // Missing files, links to plain files and links to nothing may be replaced; read-only
+    // and unreadable files, pipes and folders may not.
+    const std::string plain = folder / "plain", kept = folder / "kept", hidden = folder / "hidden",
+                      none = folder / "none";
+    for (const std::string& path : {plain, kept, hidden})
+        WriteRaw(path, "1\r\n");
+    ASSERT_EQ(chmod(kept.c_str(), 0444) | chmod(hidden.c_str(), 0200), 0);
+    ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0644), 0);
+    fs::create_directory(folder / "folder");
+    fs::create_symlink(plain, folder / "link");
+    fs::create_symlink(none, folder / "dangling");
+    PlayerPermissions player;
+    for (const std::string& path : {plain, none, folder / "link", folder / "dangling"})
+        EXPECT_TRUE(FileCanBeReplaced(path)) << path;
+    for (const std::string& path : {kept, hidden, folder / "pipe", folder / "folder"})
+        EXPECT_FALSE(FileCanBeReplaced(path)) << path;
+    EXPECT_TRUE(FileIsMissing(none) && FileIsMissing(folder / "dangling"));
+    EXPECT_FALSE(FileIsMissing(hidden) || FileIsMissing(folder / "folder"));
 }
 
 }  // namespace
