@@ -1,10 +1,12 @@
 #include "game/scores/high_scores.hpp"
 
 #include <algorithm>
+#include <optional>
 
 #include "game/presentation/font.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/sprites/sprites.hpp"
+#include "runtime/support/file_set.hpp"
 #include "runtime/support/files.hpp"
 #include "runtime/support/text.hpp"
 
@@ -19,10 +21,11 @@ namespace {
 
 constexpr const char* kScoreFile = "data\\number.bin";
 constexpr const char* kNameFile = "data\\name.bin";
-// A new table is written beside the old one and then put in its place, so a full disk or
-// a program killed while writing leaves the old table whole.
-constexpr const char* kScoreTemp = "data\\number.bin.tmp";
-constexpr const char* kNameTemp = "data\\name.bin.tmp";
+// A new table is written beside the old one and the two files are put in place together
+// (runtime::support::FileSet), so a full disk or a program killed while saving leaves the
+// old table or the new one, never new scores beside old names. The mark exists only while
+// a save puts the files in place.
+constexpr const char* kCommitMark = "data\\highscores.commit";
 
 constexpr int kPlaces = 10;
 // More than any score or name needs; the rest of a longer line is read past.
@@ -56,36 +59,65 @@ std::string ShownName(std::string_view raw) {
     return name;
 }
 
-// Ten lines of the file; a file that is missing, unreadable or not a plain file reads as
-// ten empty lines, and so do the lines a short file lacks.
-std::array<std::string, kPlaces> ReadLines(const char* fileName) {
+runtime::support::FileSet ScoreFiles() {
+    return runtime::support::FileSet({kScoreFile, kNameFile}, kCommitMark);
+}
+
+// Ten lines of the file; a missing file reads as ten empty lines, and so do the lines a
+// short file lacks. Nothing when the file is there but cannot be read as a plain file.
+std::optional<std::array<std::string, kPlaces>> ReadLines(const char* fileName) {
     std::array<std::string, kPlaces> lines;
-    if (OpenFileForReading(0, fileName) == 0) return lines;
+    if (OpenFileForReading(0, fileName) == 0) {
+        if (FileIsMissing(fileName)) return lines;
+        return std::nullopt;
+    }
     for (std::string& line : lines)
         line = ReadTextLine(kLineLimit);
     CloseFileNumber(0);
     return lines;
 }
 
-// True only when every line reached the disk.
-bool WriteLines(const char* fileName, const std::array<std::string, kPlaces>& lines) {
-    if (CreateFileForWriting(0, fileName) == 0) return false;
+// Writes the new file of member `index` of the set; true only when every line reached the
+// disk.
+bool WriteLines(runtime::support::FileSet& files, std::size_t index,
+                const std::array<std::string, kPlaces>& lines) {
+    if (files.CreateReplacement(index, 0) == 0) return false;
     bool written = true;
     for (const std::string& line : lines)
         written = written && WriteTextLine(line) == int(line.size()) + 2;
     return FinishFileNumber(0) == 1 && written;
 }
 
+// Both files change together or not at all. A score file that is read-only, or there but
+// unreadable (its scores never reached the table), is the player's and is kept; so is the
+// table while another game is saving it.
+void WriteTable(const std::array<std::string, kPlaces>& scoreLines,
+                const std::array<std::string, kPlaces>& nameLines) {
+    runtime::support::FileSet files = ScoreFiles();
+    if (files.Hold() && files.CanReplace() && WriteLines(files, 0, scoreLines) &&
+        WriteLines(files, 1, nameLines))
+        files.ReplaceAll();
+}
+
 }  // namespace
 
 void LoadHighScores() {
-    const auto scores = ReadLines(kScoreFile);
-    const auto names = ReadLines(kNameFile);
+    std::optional<std::array<std::string, kPlaces>> scores, names;
+    {
+        // A save that another game is making is waited for, and one that was cut short is
+        // finished first, so the two files read belong together.
+        runtime::support::FileSet files = ScoreFiles();
+        files.Hold();
+        scores = ReadLines(kScoreFile);
+        names = ReadLines(kNameFile);
+    }
+    // Half a table would pair its scores with names they do not belong to.
+    if (!scores || !names) scores = names = std::array<std::string, kPlaces>{};
     for (int i = 0; i < kPlaces; ++i) {
         // The game never writes a score below 0; a damaged file's negative number counts
         // as 0 (its minus sign has no glyph either).
-        readTable[i].score = std::max<std::int32_t>(0, TextNumber(scores[i]));
-        readTable[i].name = ShownName(names[i]);
+        readTable[i].score = std::max<std::int32_t>(0, TextNumber((*scores)[i]));
+        readTable[i].name = ShownName((*names)[i]);
     }
     OrderHighScores();
 }
@@ -175,15 +207,7 @@ void SaveHighScore(std::int32_t score, std::string_view name) {
         scoreLines[i] = NumberText(orderedTable[i].score);
         nameLines[i] = orderedTable[i].name;
     }
-    // Both files change together or not at all: a folder in the way of either is found
-    // before anything is replaced.
-    const bool saved = WriteLines(kScoreTemp, scoreLines) && WriteLines(kNameTemp, nameLines) &&
-                       FileCanBeReplaced(kScoreFile) && FileCanBeReplaced(kNameFile) &&
-                       ReplaceFile(kScoreTemp, kScoreFile) && ReplaceFile(kNameTemp, kNameFile);
-    if (!saved) {
-        DeleteFile(kScoreTemp);
-        DeleteFile(kNameTemp);
-    }
+    WriteTable(scoreLines, nameLines);
     // The table shown is always the one on the disk.
     LoadHighScores();
     DrawHighScoreTable();

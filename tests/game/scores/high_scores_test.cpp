@@ -4,8 +4,11 @@
 #include "game/scores/high_scores.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 
@@ -19,6 +22,7 @@
 #include "runtime/sprites/sprites.hpp"
 #include "runtime/support/files.hpp"
 #include "tests/runtime/sound/test_waves.hpp"
+#include "tests/runtime/support/player_permissions.hpp"
 #include "tests/runtime/support/temp_folder.hpp"
 #include "tools/headless/runner.hpp"
 
@@ -47,6 +51,21 @@ class HighScores : public ::testing::Test {
         std::ifstream in(name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+    // The data folder's names, sorted.
+    static std::string DataFiles() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator("data"))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        std::string text;
+        for (const std::string& name : names)
+            text += (text.empty() ? "" : " ") + name;
+        return text;
+    }
+    static unsigned Mode(const char* name) {
+        struct stat info {};
+        return ::stat(name, &info) == 0 ? info.st_mode & 0777 : 0u;
+    }
     const fs::path home = fs::current_path();
     TempFolder folder;
 };
@@ -66,7 +85,7 @@ TEST_F(HighScores, MissingFilesStartEmptyAndSavingFillsTheTenthLine) {
     SaveHighScore(1234, "ann");
     EXPECT_EQ(Read("data/number.bin"), Repeat("0\r\n", 9) + "1234\r\n");
     EXPECT_EQ(Read("data/name.bin"), Repeat("\r\n", 9) + "ann\r\n");
-    EXPECT_FALSE(fs::exists("data/number.bin.tmp") || fs::exists("data/name.bin.tmp"));
+    EXPECT_EQ(DataFiles(), "name.bin number.bin");
 
     SaveHighScore(500, "");  // read back in order, the empty name as "unknown"
     EXPECT_EQ(orderedHighScores()[0].name, "ann");
@@ -117,16 +136,40 @@ TEST_F(HighScores, DamagedAndHostileFilesReadWithoutHarm) {
     EXPECT_EQ(table[0].name, "");
 }
 
+// Files may grow to `bytes` only while this lives, as on a disk that fills up: a write
+// beyond fails instead of ending the program.
+class DiskFullAfter {
+  public:
+    explicit DiskFullAfter(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~DiskFullAfter() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*handler_)(int) = nullptr;
+};
+
 TEST_F(HighScores, AFailedSaveLeavesTheTableWhole) {
-    const std::string scores = Repeat("300\r\n", 10), names = Repeat("bea\r\n", 10);
+    // The new scores fit on the disk, the longer names do not.
+    const std::string scores = Repeat("300\r\n", 10), names = Repeat("beatrice\r\n", 10);
     Write("data/number.bin", scores);
     Write("data/name.bin", names);
     LoadHighScores();
-    fs::create_symlink("/dev/full", "data/name.bin.tmp");  // the disk is full
-    SaveHighScore(900, "cal");
+    {
+        DiskFullAfter full(60);
+        SaveHighScore(900, "cal");
+    }
     EXPECT_EQ(Read("data/number.bin"), scores);
     EXPECT_EQ(Read("data/name.bin"), names);
-    EXPECT_FALSE(fs::exists(fs::symlink_status("data/name.bin.tmp")));
+    EXPECT_EQ(DataFiles(), "name.bin number.bin");
     EXPECT_EQ(orderedHighScores()[0].score, 300);
 
     // A file that cannot be replaced keeps the other one unchanged too.
@@ -138,6 +181,69 @@ TEST_F(HighScores, AFailedSaveLeavesTheTableWhole) {
     fs::remove_all("data");  // no data folder at all
     SaveHighScore(900, "cal");
     EXPECT_FALSE(fs::exists("data"));
+}
+
+TEST_F(HighScores, SavesKeepThePlayersFilesAsTheyAre) {
+    const std::string scores = Repeat("300\r\n", 10), names = Repeat("bea\r\n", 10);
+    const auto reset = [&] {
+        Write("data/number.bin", scores);
+        Write("data/name.bin", names);
+        fs::permissions("data/number.bin", fs::perms(0600));
+        fs::permissions("data/name.bin", fs::perms(0640));
+    };
+    reset();
+    LoadHighScores();
+    SaveHighScore(900, "cal");
+    EXPECT_EQ(orderedHighScores()[0].name, "cal");
+    EXPECT_EQ(Mode("data/number.bin"), 0600u);
+    EXPECT_EQ(Mode("data/name.bin"), 0640u);
+
+    // A read-only file keeps the whole table as it is.
+    for (const char* kept : {"data/number.bin", "data/name.bin"}) {
+        reset();
+        fs::permissions(kept, fs::perms(0444));
+        LoadHighScores();
+        SaveHighScore(900, "cal");
+        EXPECT_EQ(Read("data/number.bin") + Read("data/name.bin"), scores + names) << kept;
+        EXPECT_EQ(Mode(kept), 0444u);
+        EXPECT_EQ(DataFiles(), "name.bin number.bin");
+    }
+
+    // A score file that cannot be read shows an empty table, and is never replaced by it.
+    for (const unsigned mode : {0000u, 0200u}) {
+        reset();
+        fs::permissions("data/number.bin", fs::perms(mode));
+        {
+            PlayerPermissions player;
+            LoadHighScores();
+            EXPECT_EQ(orderedHighScores()[0].score, 0);
+            EXPECT_EQ(orderedHighScores()[0].name, "");
+            SaveHighScore(900, "cal");
+        }
+        fs::permissions("data/number.bin", fs::perms(0600));
+        EXPECT_EQ(Read("data/number.bin") + Read("data/name.bin"), scores + names) << mode;
+        EXPECT_EQ(DataFiles(), "name.bin number.bin");
+    }
+}
+
+TEST_F(HighScores, SavesNeverWriteThroughLinks) {
+    TempFolder outside;
+    const fs::path precious = outside.path() / "precious";
+    Write(precious.c_str(), "keep me");
+    fs::permissions(precious, fs::perms(0640));
+    // Where a save might put its new files or its mark, and where older games put them.
+    for (const char* name :
+         {"number.bin.tmp", "name.bin.tmp", "highscores.commit", "highscores.commit.tmp",
+          "number.bin.tmp.AAAAAA", "name.bin.tmp.zzzzzz", "highscores.commit.tmp.000000"})
+        fs::create_symlink(precious, fs::path("data") / name);
+    LoadHighScores();
+    SaveHighScore(900, "cal");
+    EXPECT_EQ(Read(precious.c_str()), "keep me");
+    EXPECT_EQ(fs::status(precious).permissions(), fs::perms(0640));
+    EXPECT_EQ(Read("data/number.bin"), Repeat("0\r\n", 9) + "900\r\n");
+    EXPECT_EQ(Read("data/name.bin"), Repeat("\r\n", 9) + "cal\r\n");
+    // The links of the new files' shape are taken for leftovers of a save and removed.
+    EXPECT_EQ(DataFiles(), "highscores.commit.tmp name.bin name.bin.tmp number.bin number.bin.tmp");
 }
 
 // A sprite of one colour: a glyph, or a picture the table must not draw.
