@@ -1,11 +1,11 @@
 # Shared by the end-to-end tests that drive the real windows with xdotool. Sourced at the
-# top of a test: it starts an X server of the test's own (so no other test's window is in
-# the way) and gives the waits and window look-ups. The test sets pid (the program), out
-# (its output file) and deadline (in SECONDS) before it waits.
+# top of a test: it runs the test again on an X server of its own (with_x_server.sh, so no
+# other test's window is in the way) and gives the waits and window look-ups. The test
+# sets pid (the program), out (its output file) and deadline (in SECONDS) before it waits.
 
 if [ -z "${TESSALY_OWN_X:-}" ]; then
     export TESSALY_OWN_X=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+    exec "$(dirname "${BASH_SOURCE[0]}")/with_x_server.sh" "$0" "$@"
 fi
 
 fail() {
