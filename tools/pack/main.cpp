@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/presentation/pack.hpp"
+#include "runtime/support/path.hpp"
 #include "tools/pack/pack_writer.hpp"
 
 namespace {
@@ -76,15 +77,29 @@ std::string Problem(const ScannedEntry& entry) {
     }
 }
 
-// Opens a pack for a walk, saying why it cannot be read.
+// Names a path that holds nothing to read (a folder, a broken link) as what it is; pipes and
+// devices are read as they come, and a missing file is left to the open's own reason.
+bool NamedAsUnreadable(const std::string& path) {
+    const runtime::support::PathKind kind = runtime::support::KindOfPath(path);
+    if (!runtime::support::NothingToRead(kind)) return false;
+    std::fprintf(stderr, "tessaly-pack: %s: %s\n", path.c_str(),
+                 runtime::support::PathKindWords(kind));
+    return true;
+}
+
+// Opens a pack for a walk, saying why it cannot be read: what the name is when it is not a
+// plain file (the pack reader takes nothing else), or the system's reason.
 bool OpenPackFile(PackScanner* scanner, const std::string& packPath) {
+    using runtime::support::PathKind;
     if (scanner->Open(packPath)) return true;
     const int err = errno;
-    if (err == EISDIR) {
-        std::fprintf(stderr, "tessaly-pack: %s: is a folder\n", packPath.c_str());
-    } else {
+    const PathKind kind = runtime::support::KindOfPath(packPath);
+    if (kind == PathKind::PlainFile || kind == PathKind::Missing || kind == PathKind::Unreachable) {
         std::fprintf(stderr, "tessaly-pack: %s: cannot open: %s\n", packPath.c_str(),
                      std::strerror(err));
+    } else {
+        std::fprintf(stderr, "tessaly-pack: %s: %s\n", packPath.c_str(),
+                     runtime::support::PathKindWords(kind));
     }
     return false;
 }
@@ -155,11 +170,7 @@ int Extract(const std::string& packPath, const std::string& dir) {
 // Reads one input file whole. Reading stops just past the entry limit, so an endless device
 // cannot fill the memory.
 bool ReadInput(const std::string& file, std::vector<std::uint8_t>* content) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) {
-        std::fprintf(stderr, "tessaly-pack: %s: is a folder\n", file.c_str());
-        return false;
-    }
+    if (NamedAsUnreadable(file)) return false;
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "tessaly-pack: %s: cannot read: %s\n", file.c_str(),

@@ -188,6 +188,18 @@ TEST_F(PackTool, FoldersDevicesAndPipesAreTakenForWhatTheyAre) {
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_NE(run.err.find("folder: is a folder"), std::string::npos) << args << run.err;
     }
+    // Links that lead nowhere are named for what they are, as a pack and as a file.
+    fs::create_symlink("loop-b", dir_ / "loop-a");
+    fs::create_symlink("loop-a", dir_ / "loop-b");
+    fs::create_symlink("gone.pak", dir_ / "dangling.pak");
+    Outcome loop = Tool("list " + P("loop-a"));
+    EXPECT_EQ(loop.status, 1);
+    EXPECT_NE(loop.err.find("loop-a: is a link that leads round in a loop"), std::string::npos)
+        << loop.err;
+    Outcome dangling = Tool("create " + P("x.pak") + " " + P("dangling.pak"));
+    EXPECT_EQ(dangling.status, 1);
+    EXPECT_NE(dangling.err.find("dangling.pak: is a link to nothing"), std::string::npos)
+        << dangling.err;
     Outcome missing = Tool("extract " + P("missing.pak") + " " + P("out"));
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("missing.pak: cannot open"), std::string::npos) << missing.err;
