@@ -9,7 +9,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "game/flow/program.hpp"
 #include "runtime/gui/gtk/gtk_gui.hpp"
@@ -27,6 +31,49 @@ const char kUsage[] =
     "Starts the game in the current folder, which holds data/ and sfx/ (scores are kept in\n"
     "data/, screenshots land in screen.bmp). The launcher window picks the full game or a\n"
     "level file.\n";
+
+// Started outside its game folder, the game would open its launcher and then a black,
+// silent screen. It says instead where it looked and how it is started, on standard error
+// and, when there is a desktop to show it on, in a message window; then it ends with 1.
+[[noreturn]] void RefuseOutsideGameFolder(const std::vector<std::string>& missing) {
+    std::error_code ec;
+    const std::string here = std::filesystem::current_path(ec).string();
+    std::string lacking = "no " + missing[0];
+    for (std::size_t i = 1; i < missing.size(); ++i)
+        lacking += " and no " + missing[i];
+    lacking += " folder in " + (ec ? std::string("the current folder") : here);
+    const std::string why =
+        "The game runs in its game folder, which holds its pictures, sounds and scores in "
+        "data/ and its music in sfx/.";
+    // A built program lies in its game folder: name it. An installed one's folder is not
+    // the player's to write scores in; its starter command goes to the player's own.
+    std::string there;
+    const std::filesystem::path own =
+        std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+    if (!ec && game::flow::missingGameFolders(own.string()).empty() &&
+        access(own.c_str(), W_OK) == 0)
+        there = " (cd " + own.string() + " && ./tessaly)";
+    const std::string how = "Start it there" + there +
+                            ", with scripts/play from the source folder, or with the "
+                            "installed tessaly command.";
+    std::fprintf(stderr, "tessaly: %s\n%s\n%s\n", lacking.c_str(), why.c_str(), how.c_str());
+
+    gtk_disable_setlocale();
+    if (gtk_init_check(nullptr, nullptr)) {
+        GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                                   GTK_BUTTONS_CLOSE, "Tessaly cannot start here");
+        // File names need not be UTF-8; the window shows what it can of them.
+        const std::string text = "There is " + lacking + ".\n\n" + why + " " + how;
+        gchar* shown = g_filename_display_name(text.c_str());
+        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", shown);
+        g_free(shown);
+        gtk_window_set_title(GTK_WINDOW(dialog), "Tessaly");
+        gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
+        gtk_dialog_run(GTK_DIALOG(dialog));
+        gtk_widget_destroy(dialog);
+    }
+    std::exit(1);
+}
 
 // Written to by the signal handler, read on the game's thread through GLib's main context.
 int gSignalPipe[2] = {-1, -1};
@@ -89,6 +136,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaly: unknown option %s\n%s", argv[1], kUsage);
         return 2;
     }
+    if (const auto missing = game::flow::missingGameFolders("."); !missing.empty())
+        RefuseOutsideGameFolder(missing);
 
     // The game handles these signals itself, in every phase, through the one way out.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

@@ -25,6 +25,18 @@ wait_for() {
     done
 }
 
+# Waits for the program to end and checks its exit status: 0, or the one given.
+wait_for_exit() {
+    local expected=${1:-0} status=0
+    while kill -0 "$pid" 2>/dev/null; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for the program to end"
+        sleep 0.05
+    done
+    wait "$pid" || status=$?
+    pid=
+    [ "$status" -eq "$expected" ] || fail "exit status $status, not $expected"
+}
+
 launcher_window() {
     launcher=$(xdotool search --onlyvisible --name '^Tessaly version 1\.1$' 2>/dev/null | head -1)
     [ -n "$launcher" ]

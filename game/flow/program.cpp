@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "game/flow/session.hpp"
 #include "game/levels/bricks.hpp"
@@ -186,6 +187,16 @@ const char* phaseName(Phase phase) {
             return "Exit";
     }
     return "?";
+}
+
+std::vector<std::string> missingGameFolders(const std::string& folder) {
+    std::vector<std::string> missing;
+    for (const char* name : {"data", "sfx"}) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(std::filesystem::path(folder) / name, ec))
+            missing.push_back(std::string(name) + "/");
+    }
+    return missing;
 }
 
 bool startRuntime() {

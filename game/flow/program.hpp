@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "game/state/game_state.hpp"
 
@@ -31,6 +32,12 @@ enum class Phase {
 
 // The phase's name as it is printed and logged ("LevelPlay").
 const char* phaseName(Phase phase);
+
+// The folders of a game folder that the given folder lacks: "data/" (the packs and the
+// scores) and "sfx/" (the music), links to folders counting. The game reads both relative
+// to the current folder and cannot be more than a black, silent screen without them;
+// single packs or tracks that are missing only leave their pictures or music out.
+std::vector<std::string> missingGameFolders(const std::string& folder);
 
 // Clears the game's state and starts the runtime services in their fixed order, the
 // random generator seeded from the clock. Also makes every presented frame end the program

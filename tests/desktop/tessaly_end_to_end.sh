@@ -30,17 +30,6 @@ ln -s "$game_dir/sfx" "$work/game/sfx"
 out=$work/out
 
 deadline=0
-# Waits for the program to end and checks its exit status.
-wait_for_exit() {
-    local status=0
-    while kill -0 "$pid" 2>/dev/null; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for the program to end"
-        sleep 0.05
-    done
-    wait "$pid" || status=$?
-    pid=
-    [ "$status" -eq 0 ] || fail "exit status $status"
-}
 
 start() {
     deadline=$((SECONDS + 90))
