@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "game/flow/program.hpp"
+#include "runtime/support/path.hpp"
 #include "tools/headless/runner.hpp"
 
 namespace fs = std::filesystem;
@@ -22,16 +24,72 @@ using tools::headless::PlayOptions;
 namespace {
 
 const char kUsage[] =
-    "usage: tessaly-headless play [--data DIR] [--level N | --file PATH.lvl] [--seed S]\n"
-    "                             [--frames F] [--input SCRIPT] [--autopilot]\n"
-    "                             [--trace FILE] [--shot FRAME:FILE.bmp]...\n"
-    "       tessaly-headless game [--data DIR] [--single PATH.lvl | --level N] [--seed S]\n"
+    "usage: tessaly-headless game [--data DIR] [--single PATH.lvl | --level N] [--seed S]\n"
     "                             [--input SCRIPT] [--autopilot] [--frames F]\n"
     "                             [--shot FRAME:FILE.bmp]...\n"
+    "       tessaly-headless play [--data DIR] [--level N | --file PATH.lvl] [--seed S]\n"
+    "                             [--frames F] [--input SCRIPT] [--autopilot]\n"
+    "                             [--trace FILE] [--shot FRAME:FILE.bmp]...\n"
     "       tessaly-headless bench [--data DIR] [--frames F]\n";
 
+const char kCommands[] =
+    "\n"
+    "The real game code with no window and no sound device.\n"
+    "\n"
+    "game   runs the program's phases from the opened full screen, as after the pacing\n"
+    "       choice: the full game, or one level file with --single. It runs in a copy of\n"
+    "       the game folder, so scores and screenshots never change the original. Prints\n"
+    "       \"phase=NAME f=N score=S level=V\" as each phase is entered (N frames shown so\n"
+    "       far) and \"exit=0 frames=N\" last; ends when the menu's Quit is chosen or\n"
+    "       after F frames.\n"
+    "play   plays levels without the fixed waits from a start of three lives and score 0;\n"
+    "       a cleared built-in level goes straight to the next one. Stops after F frames,\n"
+    "       when the game is lost, on Escape, when a level file is cleared or after\n"
+    "       level 15. Prints \"outcome=Cleared|Lost|Paused|None frames=N score=S level=V\".\n"
+    "bench  plays level 1, level 7, level 12 and a busy scene with the autopilot and times\n"
+    "       the phases around play; prints the CPU time per frame of each scene: median,\n"
+    "       99th percentile and maximum, in milliseconds.\n"
+    "\n"
+    "--data DIR         the game folder, with data/ and sfx/ (default: the current folder)\n"
+    "--level N          built-in level 1 to 15 that every game (game) or the run (play)\n"
+    "                   starts at; default 1\n"
+    "--single PATH.lvl  game: plays this level file in the single-level mode\n"
+    "--file PATH.lvl    play: plays this level file\n"
+    "--seed S           seeds the game's random numbers, 0 to 4294967295; default 1\n"
+    "--frames F         stops after F frames shown; default 100000 (bench: F frames a\n"
+    "                   scene, default 3000)\n"
+    "--input SCRIPT     input events from a file, one a line (below)\n"
+    "--autopilot        moves the paddle under the ball and keeps the button down; in\n"
+    "                   game also skips the introduction, starts games from the menu,\n"
+    "                   resumes from pauses and leaves the ending, game over and credits\n"
+    "--trace FILE       play: writes a line per frame: f=N score=S lives=L bricks=B\n"
+    "                   level=V ball=X,Y,DX,DY,P paddle=X capsules=K (P is 1 while the\n"
+    "                   ball flies, K the falling capsules)\n"
+    "--shot FRAME:FILE.bmp  saves the screen after that frame; may be given again\n"
+    "\n"
+    "Script lines (\"#\" starts a comment; an event of frame N comes before that frame's\n"
+    "reads in play, once N frames have been shown in game):\n"
+    "  FRAME key K down|up       K a key number, a PC scan code of set 1: 1 Escape,\n"
+    "                            28 Return, 31 S, 57 Space, 200 Up, 208 Down\n"
+    "  FRAME mouse DX DY         mouse movement\n"
+    "  FRAME button B down|up    1 left, 2 right, 3 middle\n"
+    "  FRAME focus in|out        game: another window takes the keyboard, or gives it back\n"
+    "  FRAME close               game: the player closes the window\n"
+    "\n"
+    "Exit status: 0 done; 1 a picture or the trace could not be written, or the game\n"
+    "folder could not be copied; 2 wrong usage, or a game folder, level file or script\n"
+    "that cannot be used (the message names it).\n";
+
+// Wrong usage: what is wrong, then how the commands are written.
 int Usage(const std::string& message) {
-    std::cerr << "tessaly-headless: " << message << '\n' << kUsage;
+    std::cerr << "tessaly-headless: " << message << '\n'
+              << kUsage << "(tessaly-headless --help says what each command and option does)\n";
+    return 2;
+}
+
+// A file or folder that cannot be used: it is named, the usage is not in the way.
+int Refuse(const std::string& message) {
+    std::cerr << "tessaly-headless: " << message << '\n';
     return 2;
 }
 
@@ -51,6 +109,12 @@ std::string Absolute(const std::string& path) {
 }
 
 bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
+    // A script may come through a pipe; a folder would read as an empty script.
+    if (const auto kind = runtime::support::KindOfPath(path);
+        runtime::support::NothingToRead(kind)) {
+        error = path + ": " + runtime::support::PathKindWords(kind);
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = path + ": cannot read: " + std::strerror(errno);
@@ -63,11 +127,22 @@ bool ReadWhole(const std::string& path, std::string& text, std::string& error) {
 }
 
 bool CheckGameFolder(const std::string& data, std::string& error) {
-    std::error_code ec;
-    if (!fs::is_directory(data, ec)) {
-        error = data + ": not a game folder (no such folder)";
+    using runtime::support::PathKind;
+    if (const PathKind kind = runtime::support::KindOfPath(data); kind != PathKind::Folder) {
+        error =
+            data + ": not a game folder (it " +
+            (kind == PathKind::PlainFile ? "is a file" : runtime::support::PathKindWords(kind)) +
+            ")";
         return false;
     }
+    // The game's own check: without data/ it would run on nothing at all. The music may be
+    // missing here, as nothing is heard.
+    const std::vector<std::string> missing = game::flow::missingGameFolders(data);
+    if (std::find(missing.begin(), missing.end(), "data/") != missing.end()) {
+        error = data + ": not a game folder (no data/ folder in " + Absolute(data) + ")";
+        return false;
+    }
+    std::error_code ec;
     if (!fs::is_regular_file(fs::path(data) / "data" / "level1.pak", ec)) {
         error = data + ": not a game folder (data/level1.pak is missing)";
         return false;
@@ -146,10 +221,16 @@ bool ReadInputScript(const std::string& path, std::vector<tools::headless::Input
     return false;
 }
 
+// Only a plain file is read as a level: a pipe or a device would never end, a folder has
+// no lines. What the name is instead is said.
 bool CheckLevelFile(const std::string& path, std::string& error) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        error = path + ": no such level file";
+    using runtime::support::PathKind;
+    const PathKind kind = runtime::support::KindOfPath(path);
+    const int why = errno;
+    if (kind != PathKind::PlainFile) {
+        error = path + ": " + runtime::support::PathKindWords(kind);
+        if (kind != PathKind::Missing) error += ", not a level file";
+        if (kind == PathKind::Unreachable) error += std::string(" (") + std::strerror(why) + ")";
         return false;
     }
     std::ifstream probe(path, std::ios::binary);
@@ -206,18 +287,18 @@ Taken TakeSharedOption(const std::string& a, const std::string& v, Options& opti
     return Taken::Yes;
 }
 
-// After the options: the level and a level file exclude each other, the script and the
-// level file must read.
+// After the options: the level and a level file exclude each other (wrong usage), the
+// script and the level file must read. Returns the exit code of a refusal, or 0.
 template <typename Options>
-bool CheckSharedArgs(const SharedArgs& shared, Options& options, const char* fileFlag,
-                     std::string& error) {
-    if (shared.levelGiven && !options.levelFile.empty()) {
-        error = std::string("--level and ") + fileFlag + " cannot be used together";
-        return false;
-    }
+int CheckSharedArgs(const SharedArgs& shared, Options& options, const char* fileFlag) {
+    if (shared.levelGiven && !options.levelFile.empty())
+        return Usage(std::string("--level and ") + fileFlag + " cannot be used together");
+    std::string error;
     if (!shared.inputPath.empty() && !ReadInputScript(shared.inputPath, options.input, error))
-        return false;
-    return options.levelFile.empty() || CheckLevelFile(options.levelFile, error);
+        return Refuse(error);
+    if (!options.levelFile.empty() && !CheckLevelFile(options.levelFile, error))
+        return Refuse(error);
+    return 0;
 }
 
 int RunGame(const std::vector<std::string>& args) {
@@ -240,8 +321,8 @@ int RunGame(const std::vector<std::string>& args) {
         else
             return Usage("unknown option " + a);
     }
-    if (!CheckSharedArgs(shared, options, "--single", error)) return Usage(error);
-    if (!CheckGameFolder(shared.data, error)) return Usage(error);
+    if (const int refused = CheckSharedArgs(shared, options, "--single")) return refused;
+    if (!CheckGameFolder(shared.data, error)) return Refuse(error);
     if (!MakeGameCopy(shared.data, error)) {
         std::cerr << "tessaly-headless: " << error << '\n';
         return 1;
@@ -267,7 +348,7 @@ int RunBench(const std::vector<std::string>& args) {
         }
     }
     std::string error;
-    if (!EnterGameFolder(data, error)) return Usage(error);
+    if (!EnterGameFolder(data, error)) return Refuse(error);
     std::printf("CPU time per frame, %llu frames a scene (ms)\n", (unsigned long long)frames);
     std::printf("%-18s %10s %10s %10s\n", "scene", "median", "p99", "max");
     for (auto& scene : tools::headless::Bench(frames)) {
@@ -303,14 +384,14 @@ int RunPlay(const std::vector<std::string>& args) {
         else
             return Usage("unknown option " + a);
     }
-    if (!CheckSharedArgs(shared, options, "--file", error)) return Usage(error);
+    if (const int refused = CheckSharedArgs(shared, options, "--file")) return refused;
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath, std::ios::binary | std::ios::trunc);
-        if (!trace) return Usage(tracePath + ": cannot write: " + std::strerror(errno));
+        if (!trace) return Refuse(tracePath + ": cannot write: " + std::strerror(errno));
         options.trace = &trace;
     }
-    if (!EnterGameFolder(shared.data, error)) return Usage(error);
+    if (!EnterGameFolder(shared.data, error)) return Refuse(error);
 
     const auto result = tools::headless::Play(options);
     if (options.trace) {
@@ -333,15 +414,18 @@ int RunPlay(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Help is given wherever it is asked for, as the other tools do.
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage << kCommands;
+            return 0;
+        }
+    }
     if (args.empty()) return Usage("no command given");
     const std::string command = args.front();
     args.erase(args.begin());
     if (command == "play") return RunPlay(args);
     if (command == "bench") return RunBench(args);
     if (command == "game") return RunGame(args);
-    if (command == "--help" || command == "-h") {
-        std::cout << kUsage;
-        return 0;
-    }
     return Usage("unknown command " + command);
 }

@@ -1,6 +1,7 @@
 // Level files from anywhere: whatever a file holds, the level is played or the tool says
 // clearly what is wrong, and nothing crashes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -127,6 +128,66 @@ TEST(HeadlessTool, RefusesBadArgumentsWithAMessage) {
     EXPECT_NE(error.find("together"), std::string::npos) << error;
     EXPECT_EQ(RunTool("game " + data + "--frames 0", &error), 2);
     EXPECT_EQ(RunTool("game " + data + "--frames 3 --seed 3", &error), 0) << error;
+    fs::remove_all(folder);
+}
+
+// Runs the tool and returns its standard output (for --help).
+std::string ToolOutput(const std::string& arguments) {
+    std::string out;
+    const std::string command = std::string("\"") + TESSALY_HEADLESS_TOOL + "\" " + arguments;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[4096];
+        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+            out.append(chunk, got);
+        pclose(pipe);
+    }
+    return out;
+}
+
+TEST(HeadlessTool, HelpSaysWhatEveryCommandAndOptionDoes) {
+    // Asked for anywhere, as with the other tools.
+    for (const char* arguments : {"--help", "game --help", "play --level 3 -h"}) {
+        SCOPED_TRACE(arguments);
+        const std::string help = ToolOutput(arguments);
+        for (const char* word :
+             {"\ngame ", "\nplay ", "\nbench ", "--data DIR ", "--level N ", "--single PATH.lvl ",
+              "--file PATH.lvl ", "--seed S ", "--frames F ", "--input SCRIPT ", "--autopilot ",
+              "--trace FILE ", "--shot FRAME:FILE.bmp ", "FRAME key K down|up", "FRAME close",
+              "Exit status"})
+            EXPECT_NE(help.find(word), std::string::npos) << word << " missing from\n" << help;
+    }
+}
+
+TEST(HeadlessTool, NamesWhatItWasGivenInsteadOfALevelFileOrAGameFolder) {
+    ENTER_PLAY_FOLDER_OR_SKIP();
+    const std::string data = std::string("--data \"") + TESSALY_PLAY_DATA_DIR + "\" ";
+    const fs::path folder = TempFolder();
+    ASSERT_EQ(mkfifo((folder / "pipe.lvl").c_str(), 0600), 0);
+    fs::create_symlink("loop-b.lvl", folder / "loop-a.lvl");
+    fs::create_symlink("loop-a.lvl", folder / "loop-b.lvl");
+    fs::create_directory(folder / "empty");
+    const struct {
+        std::string arguments;
+        std::string said;
+    } refusals[] = {
+        {"play " + data + "--file " + folder.string(), folder.string() + ": is a folder"},
+        // Read as a level, a pipe nobody writes into would wait for ever.
+        {"game " + data + "--single " + (folder / "pipe.lvl").string(), "pipe.lvl: is a pipe"},
+        {"play " + data + "--file /dev/zero", "/dev/zero: is a device"},
+        {"play " + data + "--file " + (folder / "loop-a.lvl").string(),
+         "loop-a.lvl: is a link that leads round in a loop"},
+        {"play " + data + "--input " + folder.string(), folder.string() + ": is a folder"},
+        // A folder that is no game folder: the game would run on nothing.
+        {"game --data " + (folder / "empty").string(), "no data/ folder in " + folder.string()},
+    };
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.arguments);
+        std::string error;
+        EXPECT_EQ(RunTool(refusal.arguments, &error), 2);
+        EXPECT_NE(error.find(refusal.said), std::string::npos) << error;
+        // Not wrong usage: the message is not buried under the usage lines.
+        EXPECT_EQ(error.find("usage:"), std::string::npos) << error;
+    }
     fs::remove_all(folder);
 }
 
