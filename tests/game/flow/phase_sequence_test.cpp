@@ -185,13 +185,14 @@ TEST_F(PhaseSequence, FocusLossPausesAndAClosedWindowEndsEveryPhase) {
 
 // A level file is played straight from the opened screen, with no logo, introduction,
 // menu or loading picture; cleared, it leads to the menu, whose Start plays it again from
-// a score of 0 after the menu's half of the game start.
+// a score of 0 after the menu's half of the game start. The autopilot's button, still
+// held from play, clicks Start once the menu has read it, on the menu's second frame.
 TEST_F(PhaseSequence, ALevelFileGoesStraightToPlayAndBackToTheMenu) {
     const fs::path level = LevelFile("one-row.lvl", 0, "100");
     const GameRun run = RunGame("--autopilot --frames 700 --single \"" + level.string() + "\"");
     EXPECT_EQ(run.Trail(),
               "ScreenOpen@0 GameStart@0 LevelSetup@0 LevelPlay@0 LevelComplete@350 "
-              "MenuEntry@683 Menu@683 GameStart@683 LevelSetup@684 LevelPlay@684");
+              "MenuEntry@683 Menu@683 GameStart@684 LevelSetup@685 LevelPlay@685");
     ASSERT_NE(run.Find("LevelComplete"), nullptr);
     EXPECT_EQ(run.Find("LevelComplete")->score, 50);
     EXPECT_EQ(run.Find("LevelSetup", 2)->score, 0);
