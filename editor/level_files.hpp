@@ -9,9 +9,10 @@
 namespace editor {
 
 // A level read with the game's own reader. Lines the editor would not write itself are
-// kept as they were; a bricks-left value that differs from the grid's count stays set by
-// hand. Nullopt with a message naming the file when there is nothing to read (missing, a
-// folder, unreadable).
+// kept as the game reads them (a very long one loses what lies past its first
+// kLevelLineKeep characters, which the game never sees); a bricks-left value that differs
+// from the grid's count stays set by hand. Nullopt with a message naming the file when
+// there is nothing to read (missing, a folder, unreadable).
 std::optional<Level> OpenLevel(const std::string& path, std::string& error);
 
 // The file's text: 164 lines ending in CR LF, "000" for an empty cell, the brick code for

@@ -16,7 +16,7 @@ std::array<std::string, kLevelFileLines> ReadLevelFileLines(std::string_view pat
     const bool open = runtime::support::OpenFileForReading(0, path) != 0;
     if (open) {
         for (std::string& line : lines)
-            line = runtime::support::ReadTextLine();
+            line = runtime::support::ReadTextLine(kLevelLineKeep);
         runtime::support::CloseFileNumber(0);
     }
     return lines;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,10 +13,14 @@ namespace game::levels {
 
 inline constexpr int kLevelFileLines = 164;
 inline constexpr int kLevelFileCells = 160;
+// The characters kept of a line, as for score files: far more than any number needs, and
+// a damaged file with an endless line cannot use up the memory.
+inline constexpr std::size_t kLevelLineKeep = 1000;
 
 // The 164 lines of a level file as the game reads them: any line ending, missing lines
-// empty, anything after line 164 ignored. A missing or unreadable file (or one that is not
-// a regular file) reads as 164 empty lines; nothing is created.
+// empty, anything after line 164 ignored, the first kLevelLineKeep characters of a line
+// kept. A missing or unreadable file (or one that is not a regular file) reads as 164
+// empty lines; nothing is created.
 std::array<std::string, kLevelFileLines> ReadLevelFileLines(std::string_view path);
 
 // One cell line's meaning.

@@ -120,6 +120,14 @@ TEST_F(LevelFiles, OtherLineEndingsShortFilesAndOddCellsKeepTheirMeaning) {
     ASSERT_TRUE(SaveLevel(LevelDocument(crlf), path, error)) << error;
     EXPECT_EQ(Bytes(path), Text(cells, "\r\n"));
 
+    // A line longer than the game reads keeps what the game reads of it, and is saved so.
+    const std::string endless = "  104" + std::string(1 << 20, '#');
+    Write(Text({endless}, "\r\n"));
+    const Level longLine = Open(path);
+    EXPECT_EQ(longLine.cells[0], Cell::Odd(endless.substr(0, game::levels::kLevelLineKeep)));
+    ASSERT_TRUE(SaveLevel(LevelDocument(longLine), path, error)) << error;
+    EXPECT_EQ(Bytes(path), Text({endless.substr(0, game::levels::kLevelLineKeep)}, "\r\n"));
+
     Write("2\n104\n104");  // short: the missing lines read as empty
     const Level shortLevel = Open(path);
     EXPECT_EQ(shortLevel.cells[1], Cell::Brick(104));

@@ -121,5 +121,33 @@ TEST_F(LevelFile, ShortMissingAndHostileFilesLoad160RecordsWithoutHarm) {
     EXPECT_EQ(std::get<0>(LoadBytes(std::string(1 << 20, '7') + "\r\n103")[0]), 103);
 }
 
+TEST_F(LevelFile, ALongLineKeepsItsFirstThousandCharactersAndTheLinesAfterItCount) {
+    // Megabytes on one line: the bricks-left line, a cell and the background line, each
+    // ended another way; the cells after them still take their own places.
+    const std::string tail(3 << 20, 'z');
+    std::string text = "12" + tail + "\r";
+    text += "\n101" + tail + "\n";
+    for (int i = 1; i < 160; ++i)
+        text += i == 1 ? std::string(5000, ' ') + "105\r" : "000\r\n";
+    text += "204" + std::string(2000, '9') + tail + "\r\n1\r\n1";
+    std::ofstream(path, std::ios::binary) << text;
+
+    const auto lines = ReadLevelFileLines(path);
+    for (const std::string& line : lines)
+        EXPECT_LE(line.size(), kLevelLineKeep);
+    EXPECT_EQ(lines[0], "12" + tail.substr(0, kLevelLineKeep - 2));
+    EXPECT_EQ(lines[1].substr(0, 4), "101z");
+    EXPECT_EQ(lines[2], std::string(kLevelLineKeep, ' '));  // the code lies past the kept part
+    EXPECT_EQ(lines[3], "000");
+    EXPECT_EQ(lines[163], "1");
+
+    const auto records = LoadPath(path);
+    EXPECT_EQ(state::Game().bricksLeft, 12);
+    EXPECT_EQ(records[0], Record(101, 75, 75, 0));
+    EXPECT_EQ(records[1], EmptyCell(1));
+    EXPECT_EQ(records[2], Record(0, 0, 0, 0));
+    EXPECT_EQ(state::Game().barrierFlag + state::Game().descentFlag, 2);
+}
+
 }  // namespace
 }  // namespace game::levels
