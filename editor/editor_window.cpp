@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -73,6 +75,30 @@ std::string FileName(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ShownLine(std::string_view line) {
+    std::string shown;
+    std::size_t at = 0;
+    for (std::size_t count = 0; at < line.size() && count < kShownLineLength; ++count) {
+        const char* here = line.data() + at;
+        const gunichar c = g_utf8_get_char_validated(here, gssize(line.size() - at));
+        // Only whole, printable characters go to the label as they are.
+        const bool whole = c != gunichar(-1) && c != gunichar(-2) && c != 0;
+        const std::size_t length = whole ? std::size_t(g_utf8_skip[std::uint8_t(*here)]) : 1;
+        if (whole && g_unichar_isprint(c)) {
+            shown.append(here, length);
+        } else {
+            for (std::size_t i = 0; i < length; ++i) {
+                char escape[5];
+                std::snprintf(escape, sizeof escape, "\\x%02X", unsigned(std::uint8_t(here[i])));
+                shown += escape;
+            }
+        }
+        at += length;
+    }
+    if (at < line.size()) shown += "\u2026";
+    return shown;
+}
 
 struct EditorWindow::Impl {
     std::string gameFolder;
@@ -170,7 +196,8 @@ struct EditorWindow::Impl {
             "Row " + std::to_string(row + 1) + ", column " + std::to_string(column + 1) + ": ";
         if (cell.odd) {
             const levels::LevelCell read = levels::ReadLevelCell(*cell.odd);
-            text += "line \"" + *cell.odd + "\", kept as it is (";
+            // The line may be a thousand characters of anything: its beginning says enough.
+            text += "line \"" + ShownLine(*cell.odd) + "\", kept as it is (";
             if (read.empty || read.code == 0)
                 text += "plays as an empty cell)";
             else if (levels::IsBrickCode(read.code))
@@ -952,6 +979,10 @@ std::string EditorWindow::Title() const {
 
 std::string EditorWindow::StatusText() const {
     return impl_->StatusText();
+}
+
+std::string EditorWindow::CellText() const {
+    return gtk_label_get_text(GTK_LABEL(impl_->cellLabel));
 }
 
 GtkWidget* EditorWindow::canvas() const {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "editor/level_document.hpp"
 #include "editor/level_pictures.hpp"
@@ -12,6 +13,12 @@
 // The level editor's window: the level drawn as the game shows it, the brick palette, the
 // background, hazard and bricks-left settings, the file commands and a status line.
 namespace editor {
+
+// A line kept from a level file as the status line shows it: its first kShownLineLength
+// characters, then "\u2026" when there is more; bytes that are not UTF-8, and characters
+// that print nothing, as \xNN. Valid UTF-8 whatever the line holds.
+inline constexpr std::size_t kShownLineLength = 40;
+std::string ShownLine(std::string_view line);
 
 class EditorWindow {
   public:
@@ -36,6 +43,7 @@ class EditorWindow {
     const std::string& path() const;  // empty for a level never saved
     std::string Title() const;
     std::string StatusText() const;  // the counts per brick code
+    std::string CellText() const;    // what the status line shows of the cell under the pointer
 
     // The drawing of the level, and where the middle of a cell (row and column from 0)
     // lies on it, in the drawing's own pixels.

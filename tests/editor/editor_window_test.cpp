@@ -256,6 +256,33 @@ TEST_F(EditorWindowTest, AFileThatCannotBeReadIsToldAndTheLevelShownStays) {
     EXPECT_EQ(Bytes(fresh), LevelFileText(0, {}, 0));
 }
 
+TEST_F(EditorWindowTest, AnUnusualLineShowsAShortBeginningInTheStatusLine) {
+    // Ten megabytes of a line the editor keeps as it is, with bytes that are not UTF-8.
+    const std::string file = folder_ / "odd.lvl";
+    const std::string odd = " 101\xff\xfe" + std::string(10 << 20, 'q');
+    std::ofstream(file, std::ios::binary) << LevelFileText(1, {"000", odd}, 0);
+    ASSERT_TRUE(window_->Open(file));
+    Show();
+    PointAtCell(0, 1);
+    XFlush(g_x->input);
+    ASSERT_TRUE(WaitUntil([&] { return !window_->CellText().empty(); }));
+    const std::string text = window_->CellText();
+    EXPECT_EQ(text, "Row 1, column 2: line \" 101\\xFF\\xFE" + std::string(34, 'q') +
+                        "\u2026\", kept as it is (plays as brick e 101)");
+    EXPECT_TRUE(g_utf8_validate(text.data(), gssize(text.size()), nullptr));
+}
+
+TEST(ShownLine, KeepsFortyCharactersAndEscapesWhatIsNotText) {
+    EXPECT_EQ(ShownLine(""), "");
+    EXPECT_EQ(ShownLine(std::string(40, 'a')), std::string(40, 'a'));
+    EXPECT_EQ(ShownLine(std::string(41, 'a')), std::string(40, 'a') + "\u2026");
+    // A character of several bytes counts once and is never cut in two.
+    EXPECT_EQ(ShownLine(std::string(39, 'a') + "\u00e9\u00e9"),
+              std::string(39, 'a') + "\u00e9\u2026");
+    // Stray and cut-short sequences, and control characters, become escapes.
+    EXPECT_EQ(ShownLine("a\xc3\tb\x80\xe2\x82"), "a\\xC3\\x09b\\x80\\xE2\\x82");
+}
+
 // The picture in the README: a sample level on its background.
 TEST_F(EditorWindowTest, PictureOfTheWindow) {
     const std::string sample = std::string(TESSALY_GAME_DIR) + "/levels/04_glass_hive.lvl";
