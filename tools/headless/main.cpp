@@ -38,7 +38,7 @@ const char kCommands[] =
     "\n"
     "game   runs the program's phases from the opened full screen, as after the pacing\n"
     "       choice: the full game, or one level file with --single. It runs in a copy of\n"
-    "       the game folder, so scores and screenshots never change the original. Prints\n"
+    "       the game folder, so its own scores and screenshots never change. Prints\n"
     "       \"phase=NAME f=N score=S level=V\" as each phase is entered (N frames shown so\n"
     "       far) and \"exit=0 frames=N\" last; ends when the menu's Quit is chosen or\n"
     "       after F frames.\n"
