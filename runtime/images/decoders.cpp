@@ -1,8 +1,12 @@
 #include "runtime/images/decoders.hpp"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <string>
 
 #include "runtime/support/path.hpp"
+#include "runtime/support/regular_file.hpp"
 
 namespace runtime::images {
 namespace {
@@ -42,9 +46,14 @@ int FindDecoder(const char* fileName, const std::uint8_t* bytes, std::size_t siz
     registry.current = -1;
 
     if (fileName != nullptr) {
-        const std::string path = runtime::support::PlatformPath(fileName);
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        if (file == nullptr) return 0;
+        // Only a regular file: a pipe in a picture's place would hold the game up for ever.
+        const int fd = runtime::support::OpenRegularFile(runtime::support::PlatformPath(fileName));
+        if (fd < 0) return 0;
+        std::FILE* file = ::fdopen(fd, "rb");
+        if (file == nullptr) {
+            ::close(fd);
+            return 0;
+        }
         for (std::size_t i = 0; i < registry.decoders.size(); ++i) {
             std::rewind(file);
             if (registry.decoders[i].recognise(file, nullptr, 0) != 0) {

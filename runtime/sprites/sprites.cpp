@@ -1,5 +1,7 @@
 #include "runtime/sprites/sprites.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -13,6 +15,7 @@
 #include "runtime/support/numbered_limits.hpp"
 #include "runtime/support/numbered_table.hpp"
 #include "runtime/support/path.hpp"
+#include "runtime/support/regular_file.hpp"
 
 namespace runtime::sprites {
 
@@ -400,8 +403,14 @@ int SaveSpriteBitmap(int n, const char* fileName) {
     if (!fileName) return 0;
     std::vector<std::uint8_t> bytes = SpriteBitmapBytes(n);
     if (bytes.empty()) return 0;
-    std::FILE* f = std::fopen(runtime::support::PlatformPath(fileName).c_str(), "wb");
-    if (!f) return 0;
+    // Only into a regular file: a pipe named screen.bmp would hold the game up for ever.
+    const int fd = runtime::support::CreateRegularFile(runtime::support::PlatformPath(fileName));
+    if (fd < 0) return 0;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) {
+        ::close(fd);
+        return 0;
+    }
     bool ok = std::fwrite(bytes.data(), 1, 14, f) == 14;
     ok = std::fwrite(bytes.data() + 14, 1, 40, f) == 40 && ok;
     const std::size_t rest = bytes.size() - 54;

@@ -42,6 +42,24 @@ int OpenRegularFile(const std::string& path) {
     return fd;
 }
 
+int CreateRegularFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return Refuse(-1, NotRegular(info.st_mode));
+    // Without a reader a pipe put in place since fails the open at once (ENXIO); with one,
+    // it is refused below all the same. Nothing is emptied before that check.
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    if (::fstat(fd, &info) != 0) return Refuse(fd, errno);
+    if (!S_ISREG(info.st_mode)) return Refuse(fd, NotRegular(info.st_mode));
+    if (::ftruncate(fd, 0) != 0) return Refuse(fd, errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 bool ReadRegularFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
     const int fd = OpenRegularFile(path);

@@ -7,14 +7,20 @@
 
 namespace runtime::support {
 
-// Game files (packs, music) are read only when they are regular files. A pipe in their
-// place would make a plain open wait for a writer for ever, and a device would read
-// without end, so both are refused before anything is read.
+// Game files (packs, music, the screenshot) are read and written only when they are
+// regular files. A pipe in their place would make a plain open wait for a partner for
+// ever, and a device would read without end, so both are refused before any data moves.
 
 // Opens the file at path (a platform path) for reading, close-on-exec, when it is a
 // regular file; -1 otherwise, with errno EISDIR for a folder and ENODEV for a pipe, a
 // device or a socket. The open never waits, and reads from the descriptor block as usual.
 int OpenRegularFile(const std::string& path);
+
+// Creates the file at path (a platform path), or empties it when it is a regular file, for
+// writing, close-on-exec; -1 when something else has that name, with errno as above. A
+// pipe there would make a plain open wait for a reader for ever, and a device would take
+// whatever is written.
+int CreateRegularFile(const std::string& path);
 
 // The first `limit` bytes of a regular file (all of a shorter one). False, with bytes
 // empty, when the file is missing, is not a regular file or cannot be read.

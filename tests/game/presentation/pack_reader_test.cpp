@@ -11,7 +11,7 @@
 
 #include "game/presentation/pack.hpp"
 #include "tests/game/presentation/stream_builder.hpp"
-#include "tests/runtime/support/unwritten_pipe.hpp"
+#include "tests/runtime/support/idle_pipe.hpp"
 
 namespace game::presentation {
 namespace {
@@ -86,9 +86,9 @@ TEST_F(PackReader, MissingPackLeavesNothingOpen) {
 
 TEST_F(PackReader, APipeOrADeviceInAPacksPlaceIsRefusedAtOnce) {
     Write("data/three.pak", Vector("three_entries.pak"));
-    UnwrittenPipe pipe((folder_ / "data/win.pak").string());
+    IdlePipe pipe((folder_ / "data/win.pak").string());
     ASSERT_TRUE(pipe.made());
-    EXPECT_TRUE(pipe.ReturnsWithoutAWriter([] {
+    EXPECT_TRUE(pipe.ReturnsAtOnce([] {
         ASSERT_TRUE(OpenPack("data\\three.pak"));
         EXPECT_FALSE(OpenPack("data\\win.pak"));
         EXPECT_FALSE(NextPackEntry());  // the pack before it is closed all the same

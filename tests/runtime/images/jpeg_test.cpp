@@ -5,6 +5,7 @@
 
 #include "picture_files.hpp"
 #include "runtime/images/images.hpp"
+#include "tests/runtime/support/idle_pipe.hpp"
 
 namespace {
 
@@ -85,6 +86,10 @@ TEST(JpegDecode, NamedFilesTakeTheGamesBackslashNames) {
 
     EXPECT_EQ(FindDecoder("images_test_files\\plain.txt", nullptr, 0), 0);
     EXPECT_EQ(FindDecoder("images_test_files\\missing.jpg", nullptr, 0), 0);
+    IdlePipe pipe("images_test_files/pipe.jpg");
+    ASSERT_TRUE(pipe.made());
+    EXPECT_TRUE(pipe.ReturnsAtOnce(
+        [] { EXPECT_EQ(FindDecoder("images_test_files\\pipe.jpg", nullptr, 0), 0); }));
     ASSERT_EQ(FindDecoder("images_test_files\\gray.jpg", nullptr, 0), 1);
     std::vector<std::uint8_t> rows(RowStride24(4) * 5, 0);
     DecodeWithCurrent(rows.data(), RowStride24(4), 0);

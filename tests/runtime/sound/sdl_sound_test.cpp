@@ -14,7 +14,7 @@
 
 #include "runtime/sound/sound.hpp"
 #include "tests/runtime/sound/test_waves.hpp"
-#include "tests/runtime/support/unwritten_pipe.hpp"
+#include "tests/runtime/support/idle_pipe.hpp"
 
 // These tests run the real SDL2_mixer on SDL's disk audio driver, which writes what the
 // mixer produced to a file, so the samples that reached the output can be checked.
@@ -136,9 +136,9 @@ TEST_F(SdlSound, MusicStatusFollowsTheTune) {
     EXPECT_EQ(rs::PlayMedia(0), 0);
     EXPECT_EQ(rs::MediaStatus(), 0);
     // The mixer is handed only a regular file: a pipe in the tune's place is refused at once.
-    UnwrittenPipe pipe(folder_ + "/introwin.mp3");
+    IdlePipe pipe(folder_ + "/introwin.mp3");
     ASSERT_TRUE(pipe.made());
-    EXPECT_TRUE(pipe.ReturnsWithoutAWriter([] { EXPECT_EQ(rs::LoadMedia(0, "introwin.mp3"), 0); }));
+    EXPECT_TRUE(pipe.ReturnsAtOnce([] { EXPECT_EQ(rs::LoadMedia(0, "introwin.mp3"), 0); }));
 
     ASSERT_EQ(rs::LoadMedia(0, "tune.mp3"), 1) << SDL_GetError();
     EXPECT_EQ(rs::MediaStatus(), 0);

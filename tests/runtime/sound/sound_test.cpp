@@ -10,7 +10,7 @@
 #include "runtime/sound/device.hpp"
 #include "runtime/sound/headless/headless_sound.hpp"
 #include "tests/runtime/sound/test_waves.hpp"
-#include "tests/runtime/support/unwritten_pipe.hpp"
+#include "tests/runtime/support/idle_pipe.hpp"
 
 namespace rs = runtime::sound;
 namespace rh = runtime::sound::headless;
@@ -175,10 +175,9 @@ TEST_F(HeadlessSound, TuneRepeatsByTheGamesPattern) {
     EXPECT_EQ(rs::PlayMedia(0), 0);
     EXPECT_EQ(rs::MediaStatus(), 0);
     // So does a pipe in a tune's place, at once.
-    UnwrittenPipe pipe(folder + "/sfx/introwin.mp3");
+    IdlePipe pipe(folder + "/sfx/introwin.mp3");
     ASSERT_TRUE(pipe.made());
-    EXPECT_TRUE(
-        pipe.ReturnsWithoutAWriter([] { EXPECT_EQ(rs::LoadMedia(0, "sfx\\introwin.mp3"), 0); }));
+    EXPECT_TRUE(pipe.ReturnsAtOnce([] { EXPECT_EQ(rs::LoadMedia(0, "sfx\\introwin.mp3"), 0); }));
     EXPECT_EQ(rs::LoadMedia(0, ""), 0);
     EXPECT_EQ(rs::LoadMedia(0, nullptr), 0);
     std::filesystem::current_path(cwd);

@@ -12,6 +12,7 @@
 
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
+#include "tests/runtime/support/idle_pipe.hpp"
 
 namespace {
 
@@ -507,6 +508,17 @@ TEST_F(Sprites, BitmapFilesHaveTheExactLayout) {
     EXPECT_EQ(SaveSpriteBitmap(500, nullptr), 0);
     EXPECT_EQ(SaveSpriteBitmap(501, path.c_str()), 0);
     EXPECT_EQ(SaveSpriteBitmap(500, "/nonexistent-folder/shot.bmp"), 0);
+
+    // A pipe or a device in the screenshot's place is left alone at once.
+    const std::string pipePath =
+        (std::filesystem::temp_directory_path() / "tessaly_sprite_pipe.bmp").string();
+    std::remove(pipePath.c_str());
+    IdlePipe pipe(pipePath);
+    ASSERT_TRUE(pipe.made());
+    EXPECT_TRUE(pipe.ReturnsAtOnce([&] { EXPECT_EQ(SaveSpriteBitmap(500, pipePath.c_str()), 0); }));
+    EXPECT_TRUE(std::filesystem::is_fifo(pipePath));
+    std::remove(pipePath.c_str());
+    EXPECT_EQ(SaveSpriteBitmap(500, "/dev/null"), 0);
 }
 
 TEST_F(Sprites, TableGrowsAndLoadsReplaceOrFailCleanly) {

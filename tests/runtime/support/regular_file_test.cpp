@@ -1,5 +1,5 @@
-// Game files are read only when they are regular files: pipes, devices and folders in
-// their place are refused at once, before anything is read.
+// Game files are read and written only when they are regular files: pipes, devices and
+// folders in their place are refused at once, before any data moves.
 #include "runtime/support/regular_file.hpp"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "idle_pipe.hpp"
 #include "temp_folder.hpp"
-#include "unwritten_pipe.hpp"
 
 namespace runtime::support {
 namespace {
@@ -43,10 +43,10 @@ TEST(RegularFile, IsReadWholeOrUpToTheLimitThroughALink) {
 
 TEST(RegularFile, PipesDevicesAndFoldersAreRefusedAtOnce) {
     TempFolder folder;
-    UnwrittenPipe pipe(folder / "win.pak");
+    IdlePipe pipe(folder / "win.pak");
     ASSERT_TRUE(pipe.made());
     Bytes bytes{'x'};
-    EXPECT_TRUE(pipe.ReturnsWithoutAWriter([&] {
+    EXPECT_TRUE(pipe.ReturnsAtOnce([&] {
         EXPECT_EQ(OpenRegularFile(folder / "win.pak"), -1);
         EXPECT_EQ(errno, ENODEV);
         EXPECT_FALSE(ReadRegularFile(folder / "win.pak", 1000, bytes));
@@ -64,6 +64,33 @@ TEST(RegularFile, PipesDevicesAndFoldersAreRefusedAtOnce) {
     EXPECT_EQ(errno, EISDIR);
     EXPECT_EQ(OpenRegularFile(folder / "missing"), -1);
     EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(RegularFile, IsCreatedOrEmptiedForWritingButNothingElseIs) {
+    TempFolder folder;
+    std::ofstream(folder / "screen.bmp", std::ios::binary) << "an older picture";
+    for (const char* name : {"screen.bmp", "new.bmp"}) {
+        const int fd = CreateRegularFile(folder / name);
+        ASSERT_GE(fd, 0) << name;
+        EXPECT_EQ(::write(fd, "BM", 2), 2);
+        ::close(fd);
+        Bytes bytes;
+        ASSERT_TRUE(ReadRegularFile(folder / name, 100, bytes));
+        EXPECT_EQ(bytes, (Bytes{'B', 'M'})) << name;
+    }
+
+    // Nobody reads from the pipe: a plain open for writing would wait for ever.
+    IdlePipe pipe(folder / "pipe.bmp");
+    ASSERT_TRUE(pipe.made());
+    EXPECT_TRUE(pipe.ReturnsAtOnce([&] {
+        EXPECT_EQ(CreateRegularFile(folder / "pipe.bmp"), -1);
+        EXPECT_EQ(errno, ENODEV);
+    }));
+    std::filesystem::create_symlink("/dev/null", folder / "null.bmp");
+    EXPECT_EQ(CreateRegularFile(folder / "null.bmp"), -1);
+    std::filesystem::create_directory(folder / "folder.bmp");
+    EXPECT_EQ(CreateRegularFile(folder / "folder.bmp"), -1);
+    EXPECT_EQ(errno, EISDIR);
 }
 
 }  // namespace
