@@ -8,7 +8,9 @@
 
 #include "runtime/gui/backend.hpp"
 #include "runtime/gui/gtk/folder_tree.hpp"
+#include "runtime/gui/gtk/window_loss.hpp"
 #include "runtime/images/images.hpp"
+#include "runtime/screen/screen.hpp"
 
 namespace runtime::gui::gtk {
 
@@ -160,6 +162,14 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer window) {
     return TRUE;
 }
 
+void OnWindowLost(void* window) {
+    // Another program destroyed the window behind the program's back: nothing more can be
+    // done in it, so the program is asked to quit, with the close box's event. The widgets
+    // stay, hidden, until the program closes the window.
+    runtime::screen::State().quitRequested = true;
+    PostWindowEvent(window, EventCloseRequest);
+}
+
 void OnWindowSize(GtkWidget*, GdkRectangle* allocation, gpointer data) {
     auto* w = static_cast<GadgetWindow*>(data);
     if (allocation->width == w->width && allocation->height == w->height) return;
@@ -225,6 +235,7 @@ class GtkToolkit final : public GadgetToolkit {
         gtk_window_set_focus(window, w->fixed);
         gtk_window_move(window, spec.x, spec.y);
         g_signal_connect(w->window, "delete-event", G_CALLBACK(OnDelete), w);
+        WatchForLoss(w->window, &OnWindowLost, w);
         g_signal_connect(w->window, "size-allocate", G_CALLBACK(OnWindowSize), w);
         gtk_widget_show(w->fixed);
         // The program fills the window with its gadgets before it next listens for events;
@@ -239,6 +250,7 @@ class GtkToolkit final : public GadgetToolkit {
         auto* w = static_cast<GadgetWindow*>(native);
         std::erase(windows_, w);
         if (w->showing) g_source_remove(w->showing);
+        StopWatchingForLoss(w->window);
         gtk_widget_destroy(w->window);
         delete w;
         // Gone from the desktop now, even if no event is read for a while.

@@ -12,7 +12,12 @@
 #include "runtime/gui/backend.hpp"
 #include "runtime/gui/gtk/folder_tree.hpp"
 #include "runtime/gui/gtk/gtk_gui.hpp"
+#include "runtime/screen/screen.hpp"
 #include "tests/runtime/gui/gtk_test_support.hpp"
+
+// Last: Xlib's macros (None, Bool, Status) would clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 
 namespace {
 
@@ -135,6 +140,45 @@ TEST_F(Gadgets, CloseRequestLeavesTheWindowOpen) {
     EXPECT_EQ(gui::WindowHandleOf(3), nullptr);
     // Its gadgets went with it, and with no window left nothing can arrive.
     EXPECT_EQ(gui::WaitEvent(), 0);
+}
+
+TEST_F(Gadgets, AWindowDestroyedByAnotherProgramIsAQuitRequest) {
+    ASSERT_TRUE(gui::MakeListBox(7, 10, 10, 150, 120));
+    ASSERT_TRUE(gui::AddGadgetItem(7, -1, "one.lvl"));
+    ASSERT_TRUE(gui::MakeButton(8, 170, 10, 100, 30, "Quit"));
+    ASSERT_TRUE(gui::MakeFolderTree(9, 10, 140, 150, 50, "", 0));
+    ASSERT_TRUE(tessaly_test::WaitUntilShown(gtk::WindowWidget(3)));
+    runtime::screen::State().quitRequested = false;
+
+    // The program closing a window of its own asks nothing, once the server has told of
+    // its destruction.
+    ASSERT_NE(gui::OpenNumberedWindow(4, 0, 0, 100, 100, 0xCC0001, "closed by the program"),
+              nullptr);
+    ASSERT_NE(gui::UseGadgetParent(gui::CurrentWindowHandle()), nullptr);
+    ASSERT_TRUE(tessaly_test::WaitUntilShown(gtk::WindowWidget(4)));
+    EXPECT_EQ(gui::CloseNumberedWindow(4), 1);
+    gdk_display_sync(gdk_display_get_default());
+    EXPECT_TRUE(PendingEvents().empty());
+    EXPECT_FALSE(runtime::screen::State().quitRequested);
+
+    // Another client destroys the X window itself, as xdotool windowclose does.
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    XDestroyWindow(other,
+                   gdk_x11_window_get_xid(gtk_widget_get_window(GTK_WIDGET(gtk::WindowWidget(3)))));
+    XSync(other, False);
+    XCloseDisplay(other);
+    EXPECT_EQ(tessaly_test::NextEvent(), gui::EventCloseRequest);
+    EXPECT_TRUE(runtime::screen::State().quitRequested);
+
+    // The program closes it as after the close box, gadgets and all, and goes on.
+    EXPECT_EQ(gui::GetGadgetTextOf(7), "");
+    EXPECT_EQ(gui::CloseNumberedWindow(3), 1);
+    EXPECT_EQ(gui::WaitEvent(), 0);
+    ASSERT_NE(gui::OpenNumberedWindow(3, 0, 0, 100, 100, 0xCC0001, "again"), nullptr);
+    ASSERT_NE(gui::UseGadgetParent(gui::CurrentWindowHandle()), nullptr);
+    EXPECT_TRUE(tessaly_test::WaitUntilShown(gtk::WindowWidget(3)));
+    runtime::screen::State().quitRequested = false;
 }
 
 TEST_F(Gadgets, ListSelectionDoubleClickAndTexts) {
