@@ -9,6 +9,7 @@
 #include "runtime/gui/backend.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/screen/sdl/sdl_display.hpp"
+#include "runtime/screen/sdl/window_loss.hpp"
 
 namespace runtime::gui::sdl {
 
@@ -58,6 +59,9 @@ class SdlScreenWindows final : public ScreenWindowToolkit {
             SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.width, spec.height, flags);
         if (!window) return nullptr;
         if (spec.style.visible) SDL_RaiseWindow(window);
+        // Destroyed by another program, it arrives as its close request, and the display
+        // asks the program to quit.
+        runtime::screen::sdl::WatchForLoss(window);
         g_open.push_back(window);
         return window;
     }
@@ -66,6 +70,7 @@ class SdlScreenWindows final : public ScreenWindowToolkit {
         auto* window = static_cast<SDL_Window*>(native);
         std::erase(g_open, window);
         SDL_DestroyWindow(window);
+        runtime::screen::sdl::WindowDestroyed(window);
     }
 
     void Dispatch() override {

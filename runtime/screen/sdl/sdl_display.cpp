@@ -3,6 +3,7 @@
 #include "runtime/input/input.hpp"
 #include "runtime/input/sdl/sdl_input.hpp"
 #include "runtime/screen/screen.hpp"
+#include "runtime/screen/sdl/window_loss.hpp"
 
 namespace runtime::screen::sdl {
 
@@ -15,6 +16,8 @@ class SdlDisplay final : public DisplayBackend {
     bool Init() override {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
         videoUp_ = true;
+        // The destruction of a window by another program comes only as a system event.
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
         // Reading the keyboard or the mouse drains the event queue first.
         runtime::input::SetEventPump(&Pump);
         return true;
@@ -31,6 +34,7 @@ class SdlDisplay final : public DisplayBackend {
         ownWindow_ = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
                                       SDL_WINDOW_FULLSCREEN_DESKTOP);
         if (!ownWindow_) return false;
+        WatchForLoss(ownWindow_);
         SDL_DisplayMode mode{};
         const int display = SDL_GetWindowDisplayIndex(ownWindow_);
         if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) mode.refresh_rate = 0;
@@ -90,7 +94,10 @@ class SdlDisplay final : public DisplayBackend {
         if (renderer_ && ownRenderer_) SDL_DestroyRenderer(renderer_);
         renderer_ = nullptr;
         if (fullScreen_) HoldMouse(false);
-        if (ownWindow_) SDL_DestroyWindow(ownWindow_);
+        if (ownWindow_) {
+            SDL_DestroyWindow(ownWindow_);
+            WindowDestroyed(ownWindow_);
+        }
         ownWindow_ = nullptr;
         window_ = nullptr;
         fullScreen_ = false;
@@ -104,8 +111,10 @@ class SdlDisplay final : public DisplayBackend {
             backBuffer.height != textureHeight_)
             return false;
         // SDL neither draws nor waits for the retrace while the window is hidden or
-        // minimised.
-        if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) return false;
+        // minimised, and there is nothing to draw in once another program destroyed it.
+        if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED) ||
+            WindowLost(window_))
+            return false;
         SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), backBuffer.width * 4);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
@@ -136,6 +145,7 @@ class SdlDisplay final : public DisplayBackend {
     // Every pending event: keyboard and mouse go to the input state, focus changes of the
     // full screen set `active`, other windows' events go to their owner.
     static void Pump();
+    static void HandleWindowEvent(const SDL_Event& event);
 
   private:
     static SDL_Renderer* MakeRenderer(SDL_Window* window, bool vsync) {
@@ -201,32 +211,47 @@ void SdlDisplay::Pump() {
             case SDL_MOUSEWHEEL:
                 runtime::input::sdl::HandleEvent(event);
                 break;
-            case SDL_WINDOWEVENT: {
-                // A window that loses the keyboard lets go of every key.
-                runtime::input::sdl::HandleEvent(event);
-                SDL_Window* own = g_display.ownWindow_;
-                if (own && g_display.fullScreen_ && event.window.windowID == SDL_GetWindowID(own)) {
-                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-                        State().active = 1;
-                        HoldMouse(true);
-                    }
-                    if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-                        State().active = 0;
-                        HoldMouse(false);
-                    }
-                    if (event.window.event == SDL_WINDOWEVENT_CLOSE) State().quitRequested = true;
-                } else if (g_windowEventHandler) {
-                    g_windowEventHandler(event);
-                }
+            case SDL_WINDOWEVENT:
+                HandleWindowEvent(event);
                 break;
-            }
             case SDL_QUIT:
                 State().quitRequested = true;
                 if (g_windowEventHandler) g_windowEventHandler(event);
                 break;
+            case SDL_SYSWMEVENT:
+                // A window of the program destroyed by another program: the program cannot
+                // go on in it, so this is a quit request, and the window's close box event.
+                if (SDL_Window* lost = LostWindowOf(*event.syswm.msg)) {
+                    State().quitRequested = true;
+                    SDL_Event close{};
+                    close.type = SDL_WINDOWEVENT;
+                    close.window.windowID = SDL_GetWindowID(lost);
+                    close.window.event = SDL_WINDOWEVENT_CLOSE;
+                    HandleWindowEvent(close);
+                }
+                break;
             default:
                 break;
         }
+    }
+}
+
+void SdlDisplay::HandleWindowEvent(const SDL_Event& event) {
+    // A window that loses the keyboard lets go of every key.
+    runtime::input::sdl::HandleEvent(event);
+    SDL_Window* own = g_display.ownWindow_;
+    if (own && g_display.fullScreen_ && event.window.windowID == SDL_GetWindowID(own)) {
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            State().active = 1;
+            HoldMouse(true);
+        }
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            State().active = 0;
+            HoldMouse(false);
+        }
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) State().quitRequested = true;
+    } else if (g_windowEventHandler) {
+        g_windowEventHandler(event);
     }
 }
 

@@ -20,8 +20,9 @@ SDL_Window* ScreenWindow();
 // windows, for instance) are handed here by the event pump.
 void SetWindowEventHandler(void (*handler)(const SDL_Event&));
 
-// True once the player closed the full-screen window or the desktop asked the program to
-// quit; the game flow decides what to do with it.
+// True once the player closed the full-screen window, the desktop asked the program to
+// quit, or another program destroyed one of its windows; the game flow decides what to do
+// with it.
 bool QuitRequested();
 
 }  // namespace runtime::screen::sdl

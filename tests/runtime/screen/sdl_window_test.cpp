@@ -10,6 +10,9 @@
 #include "runtime/sprites/sprites.hpp"
 #include "tests/runtime/screen/private_x_server.hpp"
 
+// Last: Xlib's macros (None, Bool, Status) would clash with names in the headers above.
+#include <SDL_syswm.h>
+
 namespace {
 
 using namespace runtime::screen;
@@ -139,6 +142,35 @@ TEST_F(SdlWindow, FullScreenIsLetterboxedWithTheCursorHidden) {
     EXPECT_TRUE(CloseScreenDisplay());
     EXPECT_EQ(sdl::ScreenWindow(), nullptr);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
+TEST_F(SdlWindow, FullScreenDestroyedByAnotherProgramIsAQuitRequest) {
+    ASSERT_TRUE(OpenFullScreen(800, 600, 32, ""));
+    DrawQuarters();
+    int w = 0, h = 0;
+    PresentUntilShown(w, h);
+    State().quitRequested = false;
+
+    // Another client destroys the X window itself, as xdotool windowclose does.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(sdl::ScreenWindow(), &info));
+    Display* other = XOpenDisplay(server_.Name().c_str());
+    ASSERT_NE(other, nullptr);
+    XDestroyWindow(other, info.info.x11.window);
+    XSync(other, False);
+    XCloseDisplay(other);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!State().quitRequested && std::chrono::steady_clock::now() < deadline)
+        PresentFrame(1);
+    EXPECT_TRUE(State().quitRequested);
+
+    // The frames until the game ends, and its closing, make requests for the window that
+    // fail; the program lives on to end as it chooses.
+    for (int frame = 0; frame < 3; ++frame)
+        PresentFrame(1);
+    EXPECT_TRUE(CloseScreenDisplay());
+    State().quitRequested = false;
 }
 
 }  // namespace
