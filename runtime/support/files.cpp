@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -119,6 +120,26 @@ int ReadByte(OpenFile& file) {
         file.len = std::size_t(got);
     }
     return file.buffer[file.pos++];
+}
+
+// Moves past the bytes of a line that are not kept, a buffer at a time, up to the next
+// byte that may end it, so an endless line costs little more than reading it.
+void SkipToLineEnd(OpenFile& file) {
+    for (;;) {
+        if (file.pos == file.len) {
+            if (ReadByte(file) < 0) return;
+            --file.pos;
+        }
+        const std::uint8_t* from = file.buffer + file.pos;
+        const std::size_t size = file.len - file.pos;
+        const std::uint8_t* end = from + size;
+        for (const int stop : {int('\n'), int('\r'), 0}) {
+            if (const void* found = std::memchr(from, stop, std::size_t(end - from)))
+                end = static_cast<const std::uint8_t*>(found);
+        }
+        file.pos += std::size_t(end - from);
+        if (file.pos < file.len) return;
+    }
 }
 
 // Number of bytes actually written; fewer than size only when the disk refuses more.
@@ -233,7 +254,11 @@ std::string ReadTextLine(std::size_t keep) {
             if (next >= 0 && next != '\n') --file.pos;
             break;
         }
-        if (line.size() < keep) line.push_back(char(c));
+        if (line.size() < keep) {
+            line.push_back(char(c));
+        } else {
+            SkipToLineEnd(file);
+        }
     }
     return line;
 }
