@@ -148,13 +148,19 @@ class PacingClock {
     virtual std::int64_t Frequency() = 0;  // ticks per second, 0 if unavailable
     virtual std::int64_t Counter() = 0;
     virtual void SleepTicks(std::int64_t ticks) = 0;
+    // Sleeps until Counter() reaches the value (returns at once if it has). A clock that
+    // can wake at a set time overrides this: a deadline does not drift as a length does.
+    virtual void SleepUntil(std::int64_t counter) { SleepTicks(counter - Counter()); }
 };
 
-// The real clock: the steady clock at 10 MHz, the usual rate of a PC's performance counter,
-// so the 32-bit stamps of the frame wait wrap as rarely as the game expects.
+// The real clock: the monotonic clock at 10 MHz, the usual rate of a PC's performance
+// counter, so the 32-bit stamps of the frame wait wrap as rarely as the game expects. It
+// sleeps to an absolute time, which Linux keeps to within tens of microseconds.
 PacingClock& SteadyPacingClock();
 
-// The frame wait: until more than framePeriod ticks have passed since lastFrameStamp.
+// The frame wait: until more than framePeriod ticks have passed since lastFrameStamp. It
+// sleeps to just before that moment and reads the counter for the last fraction of a
+// millisecond, so a frame costs the processor next to nothing while it waits.
 void PacingWait(ScreenState& state, PacingClock& clock);
 
 // The display behind the screen: it shows the back buffer and owns the pacing clock.

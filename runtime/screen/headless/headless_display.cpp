@@ -1,7 +1,6 @@
 #include "runtime/screen/headless/headless_display.hpp"
 
-#include <chrono>
-#include <thread>
+#include <algorithm>
 
 #include "runtime/screen/screen.hpp"
 
@@ -10,19 +9,6 @@ namespace runtime::screen::headless {
 namespace {
 
 constexpr std::int64_t kFrequency = 10'000'000;  // ticks per second, as a PC's counter
-
-// Real time, for runs that should look like the game (60 frames per second).
-class RealClock final : public PacingClock {
-  public:
-    std::int64_t Frequency() override { return kFrequency; }
-    std::int64_t Counter() override {
-        auto now = std::chrono::steady_clock::now().time_since_epoch();
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
-    }
-    void SleepTicks(std::int64_t ticks) override {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 100));
-    }
-};
 
 // Virtual time: every reading moves it on by a millisecond and a sleep jumps ahead at once,
 // so the frame wait runs its usual course without taking any real time.
@@ -36,6 +22,7 @@ class VirtualClock final : public PacingClock {
     void SleepTicks(std::int64_t ticks) override {
         if (ticks > 0) now_ += ticks;
     }
+    void SleepUntil(std::int64_t counter) override { now_ = std::max(now_, counter); }
 
   private:
     std::int64_t now_ = 0;
@@ -67,15 +54,13 @@ class HeadlessDisplay final : public DisplayBackend {
         return true;
     }
     bool RetraceSynced() const override { return refreshRate >= 59 && refreshRate <= 61; }
-    PacingClock& Clock() override {
-        return realTime ? static_cast<PacingClock&>(real) : static_cast<PacingClock&>(virt);
-    }
+    // Real time, for runs that should look like the game, paces as the SDL display does.
+    PacingClock& Clock() override { return realTime ? SteadyPacingClock() : virt; }
 
     bool realTime = false;
     bool focused = true;
     bool fullScreen = false;
     int refreshRate = 0;
-    RealClock real;
     VirtualClock virt;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/sprites/sprites.hpp"
 
@@ -19,10 +21,17 @@ class FakeClock final : public PacingClock {
         return now;
     }
     void SleepTicks(std::int64_t ticks) override { now += ticks; }
+    void SleepUntil(std::int64_t counter) override {
+        ++sleeps;
+        sleptUntil = counter;
+        now = std::max(now, counter);
+    }
     std::int64_t frequency = 10'000'000;
     std::int64_t now = 0;
     std::int64_t step = 1;
     int reads = 0;
+    int sleeps = 0;
+    std::int64_t sleptUntil = 0;
 };
 
 // A display that shows nothing and paces with the fake clock.
@@ -89,6 +98,53 @@ TEST(Pacing, WaitEndsOnlyAfterMoreThanAPeriodAndRestartsWhenTheStampChangesSign)
     PacingWait(s, clock);
     EXPECT_EQ(s.lastFrameStamp, 43);
     EXPECT_EQ(clock.reads, 2);
+}
+
+TEST(Pacing, WaitSleepsToTheDeadlineAndReadsTheCounterOnlyForItsLastFraction) {
+    // Each reading takes 10 microseconds; the period is 1/61 s.
+    ScreenState s;
+    FakeClock clock;
+    clock.step = 100;
+    s.framePeriod = 10'000'000 / 61;
+    // The counter's full value, past 32 bits, sets the deadline; its low bits the stamp.
+    for (const std::int64_t start : {std::int64_t(1'000'000), std::int64_t(0x1'2345'0000)}) {
+        SCOPED_TRACE(start);
+        clock.now = start;
+        s.lastFrameStamp = std::int32_t(std::uint32_t(start));
+        clock.reads = 0;
+        clock.sleeps = 0;
+        PacingWait(s, clock);
+        // One sleep, to a set moment no more than 0.2 ms before the deadline, and only a
+        // few readings after it.
+        EXPECT_EQ(clock.sleeps, 1);
+        const std::int64_t deadline = start + s.framePeriod + 1;
+        EXPECT_LE(clock.sleptUntil, deadline);
+        EXPECT_GE(clock.sleptUntil, deadline - 2'000);
+        EXPECT_LE(clock.reads, 1 + 2'000 / 100 + 1);
+        EXPECT_GE(s.lastFrameStamp, std::int32_t(std::uint32_t(deadline)));
+        EXPECT_LT(s.lastFrameStamp, std::int32_t(std::uint32_t(deadline + 100)));
+    }
+    // A wait that starts late sleeps no more.
+    clock.now = 5'000'000;
+    s.lastFrameStamp = 5'000'000 - std::int32_t(s.framePeriod) - 10;
+    clock.sleeps = 0;
+    PacingWait(s, clock);
+    EXPECT_EQ(clock.sleeps, 0);
+    EXPECT_EQ(s.lastFrameStamp, 5'000'100);
+}
+
+TEST(Pacing, TheRealClockNeverWakesBeforeItsDeadline) {
+    PacingClock& clock = SteadyPacingClock();
+    ASSERT_EQ(clock.Frequency(), 10'000'000);
+    for (const std::int64_t ahead : {0, 1, 20'000, 33'333}) {
+        const std::int64_t until = clock.Counter() + ahead;
+        clock.SleepUntil(until);
+        EXPECT_GE(clock.Counter(), until) << ahead;
+        const std::int64_t from = clock.Counter();
+        clock.SleepTicks(ahead);
+        EXPECT_GE(clock.Counter(), from + ahead) << ahead;
+    }
+    clock.SleepUntil(clock.Counter() - 1'000'000);  // a moment gone: back at once
 }
 
 TEST(Pacing, FullScreenWaitsOnlyWhenTheRetraceCannotPace) {
