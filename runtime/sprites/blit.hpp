@@ -36,6 +36,11 @@ struct KeyRuns {
         std::uint32_t firstPixel;
     };
 
+    // Runs are made on this many keyed copies of an unchanged picture: a picture that is
+    // drawn into every frame, or every other or third one, never pays for runs it would
+    // throw away after a copy or two.
+    static constexpr int kCopiesBeforeRuns = 4;
+
     int width = 0;                      // of the picture
     std::vector<Row> rows;              // one per picture row, and one past the last
     std::vector<Run> runs;              // row y's are [rows[y].firstRun, rows[y + 1].firstRun)

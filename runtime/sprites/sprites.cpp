@@ -182,9 +182,7 @@ int Draw(int n, int x, int y, bool keyed) {
         if (runs.Ready() &&
             (runs.width != source.width || runs.rows.size() != std::size_t(source.height) + 1))
             runs.Drop();
-        // Made on the second copy, so a picture redrawn before every copy never pays for
-        // runs it would use once.
-        if (!runs.Ready() && ++runs.keyedCopiesWithout >= 2) {
+        if (!runs.Ready() && ++runs.keyedCopiesWithout >= KeyRuns::kCopiesBeforeRuns) {
             try {
                 MakeKeyRuns(source, runs);
             } catch (const std::bad_alloc&) {

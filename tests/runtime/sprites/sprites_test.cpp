@@ -156,11 +156,11 @@ Surface KeyedExpectation(int n, int x, int y, const Surface& target, std::uint32
     return want;
 }
 
-// Draws sprite n keyed onto the current target three times, each on a fresh fill; the
-// later copies go the fast way, which must show the same.
+// Draws sprite n keyed onto the current target, each time on a fresh fill, until the
+// copies go the fast way, which must show the same.
 void ExpectKeyedCopies(int n, int x, int y, const char* what) {
     Surface& target = *State().target;
-    for (int copy = 0; copy < 3; ++copy) {
+    for (int copy = 0; copy <= KeyRuns::kCopiesBeforeRuns; ++copy) {
         runtime::screen::FillTarget(9, 9, 9);
         DrawSpriteKeyed(n, x, y);
         ASSERT_EQ(target.pixels, KeyedExpectation(n, x, y, target, 0x090909u).pixels)
@@ -270,6 +270,33 @@ TEST_F(Sprites, KeyedCopiesFollowEveryChangeOfThePicture) {
         DrawSpriteKeyed(3, 1, 0);
         ASSERT_EQ(FindSprite(3)->surface->pixels, expected.pixels) << step;
     }
+}
+
+TEST_F(Sprites, OnlyAPictureDrawnUnchangedAFewTimesKeepsItsRuns) {
+    MakeMarked(1, 64, 16);
+    MakeMarked(2, 8, 8);
+    auto ready = [] { return FindSprite(1)->keyRuns.Ready(); };
+    // Drawn into before every copy, or every third one, as the game's scrolling windows
+    // are: no runs are made, only to be thrown away.
+    for (const int every : {1, 2, 3}) {
+        for (int frame = 0; frame < 12; ++frame) {
+            if (frame % every == 0) {
+                SelectTarget(1);
+                DrawSprite(2, frame, 4);
+                SelectTarget(-1);
+            }
+            DrawSpriteKeyed(1, 10, 10);
+            EXPECT_FALSE(ready()) << "changed every " << every << ", frame " << frame;
+        }
+    }
+    // Left as it is from now on, it gets them within a few copies and keeps them.
+    SelectTarget(1);
+    SelectTarget(-1);
+    for (int copy = 1; copy <= KeyRuns::kCopiesBeforeRuns + 2; ++copy) {
+        DrawSpriteKeyed(1, 10, 10);
+        EXPECT_EQ(ready(), copy >= KeyRuns::kCopiesBeforeRuns) << copy;
+    }
+    EXPECT_LE(KeyRuns::kCopiesBeforeRuns, 6);
 }
 
 TEST_F(Sprites, DrawingIntoASpriteAndIntoItselfScrollsAsTheGameExpects) {
