@@ -1,7 +1,8 @@
 // Sprite copies, pixel plotting and pixel collisions on the headless display, each beside a
 // baseline run in the same process. Keyed copies race SDL2's colour-key blit with RLE
 // acceleration on (SdlRle: SDL_SetColorKey + SDL_SetSurfaceRLE, what an SDL game gets) and
-// without it (SdlNoRle); opaque copies race SDL's plain blit; plotting and collisions race
+// without it (SdlNoRle); opaque copies race SDL's plain blit and memcpy, of the whole
+// picture at once (Memcpy) and a row at a time (MemcpyRows); plotting and collisions race
 // plain array loops. Pictures: the old test tiles, and pictures like the game's: a ball,
 // a brick with black edges and a full-screen picture with black areas. At the end each
 // baseline's time over ours is printed.
@@ -213,6 +214,31 @@ KEYED_CASE(keyed_ball_at_corner, kBallAtEdge);
 KEYED_CASE(keyed_scene_clipped, kClippedScene);
 BENCHMARK_CAPTURE(Tessaly, opaque_800x600, kScene, false);
 BENCHMARK_CAPTURE(Sdl, opaque_800x600, kScene);
+
+// The plain copy's own baselines: the whole picture as one memcpy, and a memcpy a row.
+void CopyWithMemcpy(benchmark::State& state, Picture p, bool byRows) {
+    Display();
+    const Surface& source = *sprites::FindSprite(p.number)->surface;
+    Surface& back = runtime::screen::BackBuffer();
+    for (auto _ : state) {
+        if (byRows) {
+            for (int y = 0; y < source.height; ++y)
+                std::memcpy(back.Row(y), source.Row(y), std::size_t(source.width) * 4);
+        } else {
+            std::memcpy(back.pixels.data(), source.pixels.data(), source.pixels.size() * 4);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * source.width * source.height);
+}
+void Memcpy(benchmark::State& state, Picture p) {
+    CopyWithMemcpy(state, p, false);
+}
+void MemcpyRows(benchmark::State& state, Picture p) {
+    CopyWithMemcpy(state, p, true);
+}
+BENCHMARK_CAPTURE(Memcpy, opaque_800x600, kScene);
+BENCHMARK_CAPTURE(MemcpyRows, opaque_800x600, kScene);
 
 // The star field's use: one drawing session of 5001 points.
 void PlotPixels(benchmark::State& state) {

@@ -85,6 +85,8 @@ void CopyRect(Surface& target, int dx, int dy, const Surface& source, int sx, in
                         std::size_t(width) * 4);
         return;
     }
+    // Plain stores, even for a whole screen: streaming stores, which skip the cache, copy no
+    // faster here and leave the back buffer out of it for the draws and the upload after.
     for (int row = 0; row < height; ++row)
         std::memcpy(target.Row(dy + row) + dx, source.Row(sy + row) + sx, std::size_t(width) * 4);
 }
