@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -16,6 +17,30 @@ namespace {
 
 constexpr int MixerBufferFrames = 1024;
 constexpr double UnitsPerSecond = 1e7;  // positions are counted in 100 ns units
+
+void IgnoreAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA writes its complaints about missing sound cards straight to standard error, a dozen
+// lines for every attempt; the game says in one line that it plays without sound instead.
+// The library stays loaded, since its handler points here for the rest of the run.
+void QuietenAlsa() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    void* alsa = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (alsa == nullptr) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    auto* setHandler =
+        reinterpret_cast<int (*)(Handler)>(::dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler != nullptr) setHandler(&IgnoreAlsa);
+}
+
+void SayNoDevice() {
+    static bool said = false;
+    if (said) return;
+    said = true;
+    std::fputs("no sound device: playing without sound\n", stderr);
+}
 
 class SdlMusic;
 SdlMusic* playingMusic = nullptr;  // the tune SDL_mixer's one music stream belongs to
@@ -134,7 +159,11 @@ class SdlAudio final : public SoundDevice {
         if (!soundUser_ && !musicUser_) CloseMixer();
     }
     bool OpenMixer() {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        QuietenAlsa();
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            SayNoDevice();
+            return false;
+        }
         Mix_Init(MIX_INIT_MP3);
         // No format changes allowed: SDL converts for the device, so the mixer always runs
         // in the format the sounds were converted to.
@@ -142,6 +171,7 @@ class SdlAudio final : public SoundDevice {
                                 nullptr, 0) != 0) {
             Mix_Quit();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            SayNoDevice();
             return false;
         }
         mixerOpen_ = true;

@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -168,4 +171,34 @@ TEST_F(SdlSound, MusicStatusFollowsTheTune) {
     EXPECT_EQ(rs::MediaStatus(), 0);
     EXPECT_EQ(Mix_PlayingMusic(), 0);
     std::filesystem::current_path(cwd);
+}
+
+// With no usable sound device the sound libraries say nothing and the game says one line:
+// SDL forced onto ALSA with a card that does not exist, and onto a driver that does not.
+TEST(SdlSoundDevice, NoDeviceIsOneLineOnStandardError) {
+    const std::string folder = tessaly_test::TempFolder("sdl-no-device");
+    const std::string errors = folder + "/stderr.txt";
+    for (const char* driver : {"alsa", "no-such-driver"}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (fd < 0 || ::dup2(fd, 2) < 0) _exit(3);
+            setenv("SDL_AUDIODRIVER", driver, 1);
+            setenv("AUDIODEV", "hw:31", 1);
+            rs::sdl::UseSdlSound();
+            const bool silent = rs::InitMediaPlayer() == 1 && rs::InitSoundOutput() == 0 &&
+                                rs::LoadMedia(0, "tune.mp3") == 0;
+            rs::ReleaseMediaPlayer();
+            rs::ReleaseSoundOutput();
+            _exit(silent ? 0 : 4);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << driver << " " << status;
+        const auto text = ReadFile(errors);
+        EXPECT_EQ(std::string(text.begin(), text.end()), "no sound device: playing without sound\n")
+            << driver;
+    }
+    std::filesystem::remove_all(folder);
 }
