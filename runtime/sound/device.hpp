@@ -20,6 +20,7 @@ class SoundDevice {
     virtual ~SoundDevice() = default;
     // false: no audio output on this machine.
     virtual bool Open() = 0;
+    // Stops every sound and forgets every sample, then closes the output.
     virtual void Close() = 0;
     // Makes room for sounds 0..count-1, one channel each.
     virtual void SetSoundCount(int count) = 0;

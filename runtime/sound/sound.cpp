@@ -116,11 +116,10 @@ void PlaySoundOnce(int n) {
 
 void ReleaseSoundOutput() {
     if (!soundOpen) return;
-    for (std::size_t n = 0; n < sounds.size(); ++n) {
-        if (!sounds[n].empty()) soundDevice->Free(int(n));
-    }
-    sounds.clear();
+    // The device stops every sound its own way (fading out what is heard) and lets go of
+    // the samples before they are freed.
     soundDevice->Close();
+    sounds.clear();
     soundOpen = false;
 }
 

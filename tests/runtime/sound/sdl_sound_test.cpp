@@ -9,13 +9,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <thread>
 
 #include "runtime/sound/sound.hpp"
+#include "runtime/support/program.hpp"
 #include "tests/runtime/sound/test_waves.hpp"
 #include "tests/runtime/support/idle_pipe.hpp"
 
@@ -41,6 +44,44 @@ bool WaitFor(const std::function<bool()>& done, double seconds = 20) {
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::vector<std::int16_t> Samples(const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+// The largest change between two neighbouring frames, on either side.
+int LargestStep(const std::vector<std::int16_t>& s) {
+    int largest = 0;
+    for (std::size_t i = 2; i < s.size(); ++i)
+        largest = std::max(largest, std::abs(s[i] - s[i - 2]));
+    return largest;
+}
+
+// The loudest sample of frames [from, to).
+int Peak(const std::vector<std::int16_t>& s, std::size_t from, std::size_t to) {
+    int peak = 0;
+    for (std::size_t i = from * 2; i < to * 2 && i < s.size(); ++i)
+        peak = std::max(peak, std::abs(int(s[i])));
+    return peak;
+}
+
+// The first frame of every run of at least `frames` silent frames that follows sound.
+std::vector<std::size_t> Silences(const std::vector<std::int16_t>& s, std::size_t frames) {
+    std::vector<std::size_t> at;
+    std::size_t run = 0;
+    bool sounded = false;
+    for (std::size_t f = 0; f < s.size() / 2; ++f) {
+        if (s[2 * f] != 0 || s[2 * f + 1] != 0) {
+            run = 0;
+            sounded = true;
+            continue;
+        }
+        if (++run == frames && sounded) at.push_back(f + 1 - frames);
+    }
+    return at;
 }
 
 std::vector<std::size_t> Occurrences(const std::vector<std::uint8_t>& haystack,
@@ -169,8 +210,108 @@ TEST_F(SdlSound, MusicStatusFollowsTheTune) {
     EXPECT_EQ(rs::MediaStatus(), rs::MediaPaused);
     rs::StopMedia();
     EXPECT_EQ(rs::MediaStatus(), 0);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    // The mixer ends the tune after the buffer that fades it out.
+    EXPECT_TRUE(WaitFor([] { return Mix_PlayingMusic() == 0; }));
     std::filesystem::current_path(cwd);
+}
+
+TEST_F(SdlSound, TunesFadeOutWhereverTheyStopMidNote) {
+    // A loud tune and a quieter effect: every way the music ends, the output may change
+    // between two samples by no more than the tones themselves do, plus 1/64 of full scale.
+    constexpr int tunePeak = 16000;
+    constexpr int effectPeak = 8000;
+    const double ownStep = (tunePeak * 440.0 + effectPeak * 660.0) * 2 * M_PI / 44100 * 1.05;
+    const int allowed = int(ownStep) + 32768 / 64;
+    ASSERT_TRUE(tessaly_test::WriteMp3(folder_ + "/tune.mp3", 4.0, tunePeak));
+    ASSERT_TRUE(tessaly_test::WriteMp3(folder_ + "/next.mp3", 4.0, tunePeak));
+    WaveRecipe effect;
+    effect.data = tessaly_test::Pcm16(tessaly_test::Tone(3 * 44100, 660, effectPeak));
+    const auto effectWave = tessaly_test::MakeWave(effect);
+    ASSERT_EQ(rs::LoadSoundFromMemory(1, effectWave.data(), effectWave.size()), 1);
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(folder_);
+    ASSERT_EQ(rs::LoadMedia(0, "tune.mp3"), 1);
+    const auto playFor = [](int units) {
+        return WaitFor([units] { return rs::MediaStatus() > units; });
+    };
+
+    // Stopped at three moments, each at another point of the note.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(rs::PlayMedia(0), 1);
+        ASSERT_TRUE(playFor(2'000'000 + i * 1'300'000));
+        rs::StopMedia();
+        EXPECT_EQ(rs::MediaStatus(), 0);  // at once: the game does not wait for the fade
+        ASSERT_TRUE(WaitFor([] { return Mix_PlayingMusic() == 0; }));
+    }
+    // Paused, then stopped while silent.
+    ASSERT_EQ(rs::PlayMedia(0), 1);
+    ASSERT_TRUE(playFor(3'000'000));
+    rs::PauseMedia();
+    EXPECT_EQ(rs::MediaStatus(), rs::MediaPaused);
+    ASSERT_TRUE(WaitFor([] { return Mix_PausedMusic() != 0; }));
+    rs::StopMedia();
+    // Replaced at once by the next tune, as a phase loads its own into slot 0.
+    ASSERT_EQ(rs::PlayMedia(0), 1);
+    ASSERT_TRUE(playFor(2'500'000));
+    ASSERT_EQ(rs::LoadMedia(0, "next.mp3"), 1);
+    ASSERT_EQ(rs::PlayMedia(0), 1);
+    EXPECT_GT(rs::MediaStatus(), 0);
+    ASSERT_TRUE(playFor(3'000'000));
+    // The program's end, with an effect sounding as well.
+    rs::PlaySoundOnce(1);
+    ASSERT_TRUE(WaitFor([] { return Mix_Playing(1) != 0; }));
+    const auto before = OutputSize();
+    ASSERT_TRUE(WaitFor([&] { return OutputSize() > before + 44100; }));
+    runtime::support::ReleaseAllServices();
+    std::filesystem::current_path(cwd);
+
+    const auto out = Samples(ReadFile(output_));
+    ASSERT_GT(Peak(out, 0, out.size() / 2), tunePeak * 9 / 10);
+    EXPECT_LE(LargestStep(out), allowed);
+    // Each fall into silence comes from a fade: full 10 ms before, fading in the last 5 ms.
+    const auto ends = Silences(out, 400);
+    EXPECT_GE(ends.size(), 5u);
+    for (std::size_t end : ends) {
+        ASSERT_GT(end, 1000u);
+        const int full = Peak(out, end - 441 - 250, end - 441);
+        EXPECT_GT(full, tunePeak / 2) << "at frame " << end;
+        EXPECT_LT(Peak(out, end - 220, end), full * 7 / 10) << "at frame " << end;
+    }
+}
+
+TEST_F(SdlSound, EffectsPassAMusicFadeUntouched) {
+    ASSERT_TRUE(tessaly_test::WriteMp3(folder_ + "/quiet.mp3", 4.0, 0));
+    const auto frames = Signature(2 * 44100, 9);
+    WaveRecipe recipe;
+    recipe.data = tessaly_test::Pcm16(frames);
+    const auto wave = tessaly_test::MakeWave(recipe);
+    ASSERT_EQ(rs::LoadSoundFromMemory(4, wave.data(), wave.size()), 1);
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(folder_);
+    ASSERT_EQ(rs::LoadMedia(0, "quiet.mp3"), 1);
+    ASSERT_EQ(rs::PlayMedia(0), 1);
+    ASSERT_TRUE(WaitFor([] { return rs::MediaStatus() > 1'000'000; }));
+
+    rs::PlaySoundOnce(4);
+    const auto before = OutputSize();
+    ASSERT_TRUE(WaitFor([&] { return OutputSize() > before + 44100 * 2; }));
+    rs::StopMedia();  // the silent tune fades out under the effect
+    ASSERT_TRUE(WaitFor([] { return Mix_PlayingMusic() == 0; }));
+    rs::PlaySoundOnce(4);  // and it starts again while nothing else plays
+    ASSERT_TRUE(WaitFor([] { return Mix_Playing(4) == 0; }));
+    std::filesystem::current_path(cwd);
+
+    const auto output = Output();
+    const auto at = Occurrences(output, recipe.data);
+    ASSERT_EQ(at.size(), 1u);  // the second run, whole
+    const std::vector<std::uint8_t> start(recipe.data.begin(), recipe.data.begin() + 4000);
+    const auto starts = Occurrences(output, start);
+    ASSERT_EQ(starts.size(), 2u);
+    // The first run, cut by the restart, passed the fade unchanged up to the cut.
+    const std::size_t heard = starts[1] - starts[0];
+    ASSERT_LT(heard, recipe.data.size());
+    EXPECT_TRUE(std::equal(recipe.data.begin(), recipe.data.begin() + std::ptrdiff_t(heard),
+                           output.begin() + std::ptrdiff_t(starts[0])));
 }
 
 // With no usable sound device the sound libraries say nothing and the game says one line:

@@ -71,7 +71,16 @@ std::vector<std::int16_t> Signature(std::size_t frames, int seed) {
     return out;
 }
 
-bool WriteMp3(const std::string& path, double seconds) {
+std::vector<std::int16_t> Tone(std::size_t frames, double hertz, int peak) {
+    std::vector<std::int16_t> out(frames * 2);
+    for (std::size_t i = 0; i < frames; ++i) {
+        out[2 * i] = out[2 * i + 1] =
+            std::int16_t(std::lround(peak * std::sin(2 * M_PI * hertz * double(i) / 44100.0)));
+    }
+    return out;
+}
+
+bool WriteMp3(const std::string& path, double seconds, int peak) {
     lame_global_flags* lame = lame_init();
     if (lame == nullptr) return false;
     lame_set_in_samplerate(lame, 44100);
@@ -85,7 +94,7 @@ bool WriteMp3(const std::string& path, double seconds) {
     const int count = int(seconds * 44100);
     std::vector<short> pcm(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        pcm[std::size_t(i)] = short(8000 * std::sin(2 * M_PI * 440 * i / 44100.0));
+        pcm[std::size_t(i)] = short(peak * std::sin(2 * M_PI * 440 * i / 44100.0));
     }
     std::vector<unsigned char> mp3(std::size_t(count) * 5 / 4 + 7200 + 7200);
     int size = lame_encode_buffer(lame, pcm.data(), pcm.data(), count, mp3.data(), int(mp3.size()));
