@@ -11,7 +11,7 @@
 #include "editor/level_document.hpp"
 #include "game/levels/bricks.hpp"
 #include "game/levels/level_table.hpp"
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "runtime/images/images.hpp"
 #include "runtime/support/path.hpp"
 

@@ -1,4 +1,4 @@
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "launcher/launcher.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/input/input.hpp"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "tools/pack/pack_writer.hpp"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "game/presentation/dot_models.hpp"
-#include "game/presentation/phase_state.hpp"
+#include "game/presentation/sequences/phase_state.hpp"
 #include "game/presentation/star_field.hpp"
 #include "runtime/input/input.hpp"
 #include "runtime/screen/screen.hpp"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 
 namespace {
 

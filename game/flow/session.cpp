@@ -4,7 +4,7 @@
 #include "game/levels/level_file.hpp"
 #include "game/levels/level_table.hpp"
 #include "game/play/play_state.hpp"
-#include "game/presentation/pack_loading.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
 #include "game/state/game_state.hpp"
 #include "runtime/quads/quads.hpp"
 #include "runtime/screen/screen.hpp"

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "game/presentation/sequences.hpp"
 #include "runtime/quads/quads.hpp"
 #include "runtime/support/random.hpp"
 

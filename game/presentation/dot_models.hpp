@@ -31,6 +31,10 @@ struct DotModels {
 
 DotModels& Models();
 
+// Made once when the full screen opens, after the star field: the dot clouds' point table
+// and a random starting angle for every cloud.
+void createDotModels();
+
 // Sine and cosine of an angle in degrees, taken to radians by the factor 0.017453, a
 // little short of pi / 180, so that cos 90 is not quite 0.
 float SinDeg(float degrees);

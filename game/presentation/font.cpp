@@ -1,6 +1,6 @@
 #include "game/presentation/font.hpp"
 
-#include "game/presentation/pack_loading.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
 #include "runtime/sprites/sprites.hpp"
 
 namespace game::presentation {

@@ -1,7 +1,7 @@
 #include <string>
 
 #include "game/presentation/font.hpp"
-#include "game/presentation/pack_loading.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
 #include "game/presentation/star_field.hpp"
 #include "game/scores/high_scores.hpp"
 #include "game/state/game_state.hpp"

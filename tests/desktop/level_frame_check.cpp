@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/sprites/sprites.hpp"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "launcher/launcher.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/gui/headless/headless_windows.hpp"

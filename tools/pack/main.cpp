@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "runtime/support/path.hpp"
 #include "tools/pack/pack_writer.hpp"
 

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <limits>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 
 namespace tools::pack {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "game/presentation/pack.hpp"
-#include "tests/game/presentation/stream_builder.hpp"
+#include "game/presentation/packs/pack.hpp"
+#include "tests/game/presentation/packs/stream_builder.hpp"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "runtime/images/decoders.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"

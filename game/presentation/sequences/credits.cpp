@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "game/presentation/pack_loading.hpp"
-#include "game/presentation/phase_state.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
+#include "game/presentation/sequences/phase_state.hpp"
 #include "game/presentation/star_field.hpp"
 #include "runtime/input/input.hpp"
 #include "runtime/quads/quads.hpp"

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <new>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "runtime/support/bytes.hpp"
 #include "runtime/support/path.hpp"
 #include "runtime/support/program.hpp"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "game/presentation/pack.hpp"
-#include "tests/game/presentation/stream_builder.hpp"
+#include "game/presentation/packs/pack.hpp"
+#include "tests/game/presentation/packs/stream_builder.hpp"
 #include "tests/runtime/support/idle_pipe.hpp"
 
 namespace game::presentation {

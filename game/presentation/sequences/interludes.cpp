@@ -1,8 +1,8 @@
 // Between and after the levels: the paddle's picture rising through a beam after every
 // cleared level, and the ending after the fifteenth, with its three scrolling layers.
 #include "game/play/play_state.hpp"
-#include "game/presentation/pack_loading.hpp"
-#include "game/presentation/phase_state.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
+#include "game/presentation/sequences/phase_state.hpp"
 #include "game/state/game_state.hpp"
 #include "runtime/input/input.hpp"
 #include "runtime/quads/quads.hpp"

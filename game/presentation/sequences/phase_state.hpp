@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "game/presentation/sequences.hpp"
+#include "game/presentation/sequences/sequences.hpp"
 #include "runtime/screen/screen.hpp"
 
 // What the phases around play keep from frame to frame, and their single frames: the

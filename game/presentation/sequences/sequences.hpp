@@ -8,10 +8,6 @@ namespace game::presentation {
 
 enum class MenuChoice { Start, Credits, Quit };
 
-// Made once when the full screen opens, after the star field: the dot clouds' point table
-// and a random starting angle for every cloud.
-void createDotModels();
-
 // The logo fading in and out on black (about 508 frames), cut short by Space or Escape.
 // Loads the introduction's pictures and its music, which the introduction starts.
 void runLogo();

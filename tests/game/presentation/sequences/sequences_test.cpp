@@ -1,7 +1,7 @@
 // The phases around play on the headless screen with the real game folder: how long they
 // run, what ends them, the menu's buttons and pointer, and what carries over between
 // visits.
-#include "game/presentation/sequences.hpp"
+#include "game/presentation/sequences/sequences.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,8 +14,8 @@
 
 #include "game/play/play_state.hpp"
 #include "game/presentation/dot_models.hpp"
-#include "game/presentation/pack_loading.hpp"
-#include "game/presentation/phase_state.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
+#include "game/presentation/sequences/phase_state.hpp"
 #include "game/presentation/star_field.hpp"
 #include "game/scores/high_scores.hpp"
 #include "runtime/input/headless/script_input.hpp"

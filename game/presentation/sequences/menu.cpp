@@ -2,8 +2,8 @@
 // under a pointer moved with the mouse, and the high-score table rolling through a window
 // over a drifting panel, with the star field plotted over the lot.
 #include "game/presentation/font.hpp"
-#include "game/presentation/pack_loading.hpp"
-#include "game/presentation/phase_state.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
+#include "game/presentation/sequences/phase_state.hpp"
 #include "game/presentation/star_field.hpp"
 #include "game/scores/high_scores.hpp"
 #include "runtime/input/input.hpp"

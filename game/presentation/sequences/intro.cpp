@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "game/presentation/dot_models.hpp"
-#include "game/presentation/pack_loading.hpp"
-#include "game/presentation/phase_state.hpp"
-#include "game/presentation/sequences.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
+#include "game/presentation/sequences/phase_state.hpp"
+#include "game/presentation/sequences/sequences.hpp"
 #include "game/presentation/star_field.hpp"
 #include "runtime/input/input.hpp"
 #include "runtime/quads/quads.hpp"

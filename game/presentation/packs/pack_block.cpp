@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "runtime/support/bytes.hpp"
 
 namespace game::presentation {

@@ -1,6 +1,6 @@
-#include "game/presentation/pack_loading.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
 
-#include "game/presentation/pack.hpp"
+#include "game/presentation/packs/pack.hpp"
 #include "runtime/sound/sound.hpp"
 #include "runtime/sprites/sprites.hpp"
 
