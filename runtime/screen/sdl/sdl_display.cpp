@@ -34,7 +34,6 @@ class SdlDisplay final : public DisplayBackend {
         ownWindow_ = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
                                       SDL_WINDOW_FULLSCREEN_DESKTOP);
         if (!ownWindow_) return false;
-        WatchForLoss(ownWindow_);
         SDL_DisplayMode mode{};
         const int display = SDL_GetWindowDisplayIndex(ownWindow_);
         if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) mode.refresh_rate = 0;
@@ -57,6 +56,9 @@ class SdlDisplay final : public DisplayBackend {
             Close();
             return false;
         }
+        // Watched only now: making the renderer may replace the X window, and the old one's
+        // end is SDL's own doing, not a loss.
+        WatchForLoss(ownWindow_);
         window_ = ownWindow_;
         fullScreen_ = true;
         HoldMouse(true);
