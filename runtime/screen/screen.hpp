@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "runtime/screen/surface.hpp"
@@ -115,6 +116,10 @@ std::uint32_t PixelValue(int layout, int red, int green, int blue);
 
 // Pixel value of a colour value (red + green * 256 + blue * 65536) in a layout.
 std::uint32_t PixelOfColourValue(int layout, std::uint32_t colour);
+
+// Copies n pixels of the back buffer's layout (blue in the lowest byte) into red-first
+// order (red in the lowest byte, the top byte 0), for a display that keeps pictures so.
+void CopyPixelsRedFirst(std::uint32_t* to, const std::uint32_t* from, std::size_t n);
 
 // Direct pixel access to the back buffer, as handed out by OpenScreenDrawing.
 struct DrawingOutput {

@@ -1,5 +1,7 @@
 #include "runtime/screen/sdl/sdl_display.hpp"
 
+#include <cstring>
+
 #include "runtime/input/input.hpp"
 #include "runtime/input/sdl/sdl_input.hpp"
 #include "runtime/screen/screen.hpp"
@@ -117,7 +119,7 @@ class SdlDisplay final : public DisplayBackend {
         if (SDL_GetWindowFlags(window_) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED) ||
             WindowLost(window_))
             return false;
-        SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), backBuffer.width * 4);
+        Upload(backBuffer);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
         if (fullScreen_) {
@@ -159,12 +161,36 @@ class SdlDisplay final : public DisplayBackend {
     }
 
     bool MakeTexture(int width, int height) {
-        // XRGB8888: blue in the lowest byte, the top byte ignored, as the back buffer.
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                     width, height);
+        // XRGB8888: blue in the lowest byte, the top byte ignored, as the back buffer. SDL's
+        // OpenGL renderer gets red first instead: Mesa's OpenGL keeps the renderer's textures
+        // red first and turns a blue-first upload round a pixel at a time, at several times
+        // the cost of CopyPixelsRedFirst.
+        SDL_RendererInfo info{};
+        redFirst_ = SDL_GetRendererInfo(renderer_, &info) == 0 && info.name &&
+                    std::strcmp(info.name, "opengl") == 0;
+        texture_ = SDL_CreateTexture(renderer_,
+                                     redFirst_ ? SDL_PIXELFORMAT_BGR888 : SDL_PIXELFORMAT_RGB888,
+                                     SDL_TEXTUREACCESS_STREAMING, width, height);
         textureWidth_ = width;
         textureHeight_ = height;
         return texture_ != nullptr;
+    }
+
+    // The back buffer into the texture; red first, it is turned round into SDL's own
+    // buffer for the texture, with no copy between.
+    void Upload(const Surface& backBuffer) {
+        if (!redFirst_) {
+            SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), backBuffer.width * 4);
+            return;
+        }
+        void* pixels = nullptr;
+        int pitch = 0;
+        if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) != 0) return;
+        auto* row = static_cast<std::uint8_t*>(pixels);
+        for (int y = 0; y < backBuffer.height; ++y, row += pitch)
+            CopyPixelsRedFirst(reinterpret_cast<std::uint32_t*>(row), backBuffer.Row(y),
+                               std::size_t(backBuffer.width));
+        SDL_UnlockTexture(texture_);
     }
 
     // Where the back buffer goes inside the caller's window: at the requested offset, its
@@ -192,6 +218,7 @@ class SdlDisplay final : public DisplayBackend {
     SDL_Renderer* renderer_ = nullptr;
     bool ownRenderer_ = false;
     SDL_Texture* texture_ = nullptr;
+    bool redFirst_ = false;  // the texture holds red in the lowest byte
     int textureWidth_ = 0;
     int textureHeight_ = 0;
     bool vsync_ = false;

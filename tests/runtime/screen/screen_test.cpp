@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/sprites/sprites.hpp"
@@ -239,6 +240,27 @@ TEST(Pacing, SixtyFramesTakeASecondOnA60HzDisplayWithOrWithoutTheFocus) {
     headless::SetHeadlessRefreshRate(0);
     headless::SetHeadlessFocus(true);
     State() = ScreenState{};
+}
+
+TEST(Drawing, RedFirstCopiesSwapRedAndBlueOfEveryPixelAndNothingBeyond) {
+    // Lengths around the four-pixel steps, from places that are not four-pixel aligned.
+    std::vector<std::uint32_t> from(64), to(70);
+    for (std::size_t i = 0; i < from.size(); ++i)
+        from[i] = 0xA0000000u | std::uint32_t(i) << 16 | std::uint32_t(i + 100) << 8 |
+                  std::uint32_t(i + 200);
+    for (const std::size_t n : {0, 1, 3, 4, 5, 7, 8, 9, 31, 61}) {
+        for (const std::size_t at : {0, 1, 2}) {
+            std::fill(to.begin(), to.end(), 0x12345678u);
+            CopyPixelsRedFirst(to.data() + at, from.data() + at, n);
+            for (std::size_t i = 0; i < to.size(); ++i) {
+                const bool inside = i >= at && i < at + n;
+                const std::uint32_t p = inside ? from[i] : 0;
+                const std::uint32_t want =
+                    inside ? (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu) : 0x12345678u;
+                ASSERT_EQ(to[i], want) << "n " << n << " at " << at << " pixel " << i;
+            }
+        }
+    }
 }
 
 TEST(Drawing, FillAndPlotConvertColoursAndStayInsideTheBuffer) {
