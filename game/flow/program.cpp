@@ -50,17 +50,6 @@ void frameEnded() {
     if (runtime::screen::State().quitRequested) shutDown();
 }
 
-// Frames of one level until it is cleared, lost or paused. A full screen that has lost
-// the focus pauses as Escape would, so the player loses nothing while in another window.
-LevelOutcome playUntilOutcome(bool fromSetUp) {
-    if (fromSetUp) game::play::levelStart();
-    for (;;) {
-        const LevelOutcome outcome = game::play::playFrame();
-        if (outcome != LevelOutcome::None) return outcome;
-        if (runtime::screen::State().active == 0) return LevelOutcome::Paused;
-    }
-}
-
 // The phases, one after the other, each entered through the observer, until Exit.
 [[noreturn]] void runPhases(Phase phase) {
     bool fromMenu = false;   // GameStart runs its first half only when the menu started it
@@ -109,7 +98,7 @@ LevelOutcome playUntilOutcome(bool fromSetUp) {
                 }
                 break;
             case Phase::LevelPlay: {
-                const LevelOutcome outcome = playUntilOutcome(fromSetUp);
+                const LevelOutcome outcome = game::play::playLevel(fromSetUp);
                 fromSetUp = false;
                 if (outcome == LevelOutcome::Cleared) phase = Phase::LevelComplete;
                 if (outcome == LevelOutcome::Lost) phase = Phase::GameOver;

@@ -170,6 +170,9 @@ LevelOutcome playLevel(bool fromSetUp) {
     for (;;) {
         const LevelOutcome outcome = playFrame();
         if (outcome != LevelOutcome::None) return outcome;
+        // A full screen that has lost the focus pauses as Escape would, so the player loses
+        // nothing while in another window.
+        if (runtime::screen::State().active == 0) return LevelOutcome::Paused;
     }
 }
 

@@ -14,8 +14,9 @@ void levelStart();
 // in Cleared or Lost stops where that was decided: nothing more is drawn or shown.
 LevelOutcome playFrame();
 
-// Runs frames until one ends the level. From the level set-up (fromSetUp) the level start
-// runs first; after a pause play continues with all state kept.
+// Runs frames until one ends the level, or the full screen loses the focus (Paused). From
+// the level set-up (fromSetUp) the level start runs first; after a pause play continues
+// with all state kept.
 LevelOutcome playLevel(bool fromSetUp);
 
 // The pause banner, until Enter (Resume) or Space (QuitToMenu).

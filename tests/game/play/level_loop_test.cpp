@@ -1,6 +1,9 @@
-// Pausing: Escape ends a frame with Paused; the pause banner's two ways out.
+// Pausing: Escape ends a frame with Paused, as does a full screen without the focus; the
+// pause banner's two ways out.
 #include "play_fixture.hpp"
 #include "runtime/input/input.hpp"
+#include "runtime/screen/headless/headless_display.hpp"
+#include "runtime/screen/screen.hpp"
 
 namespace game::play {
 namespace {
@@ -30,6 +33,29 @@ TEST_F(LevelLoop, EscapePausesAndTheBannerResumesOnEnterOrQuitsOnSpace) {
         EXPECT_EQ(Pixel(0, 200), 0u);
         EXPECT_EQ(Pixel(0, 210), mode == state::PlayMode::FullGame ? SpriteColour(900) : 0u);
     }
+}
+
+// Stops a driver that would run on: Escape from the second frame shown.
+int g_framesShown = 0;
+void EscapeFromTheSecondFrame() {
+    if (++g_framesShown >= 2) runtime::input::PostKey(runtime::input::KeyEscape, true);
+}
+
+// The level driver shows frames until one ends the level; a full screen that has lost the
+// focus pauses after the frame it has shown.
+TEST_F(LevelLoop, PlayLevelPausesOnEscapeOrWithoutTheFocus) {
+    runtime::screen::headless::SetHeadlessFocus(false);
+    runtime::screen::SetFrameHook(&EscapeFromTheSecondFrame);
+    auto shown = Presented();
+    EXPECT_EQ(playLevel(false), LevelOutcome::Paused);
+    EXPECT_EQ(Presented(), shown + 1);
+    runtime::screen::SetFrameHook(nullptr);
+    runtime::screen::headless::SetHeadlessFocus(true);
+
+    runtime::input::PostKey(runtime::input::KeyEscape, true);
+    shown = Presented();
+    EXPECT_EQ(playLevel(false), LevelOutcome::Paused);
+    EXPECT_EQ(Presented(), shown + 1);
 }
 
 }  // namespace
