@@ -12,10 +12,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "game/flow/program.hpp"
+#include "launcher/launcher.hpp"
 #include "runtime/gui/gtk/gtk_gui.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/gui/sdl/sdl_windows.hpp"
@@ -121,6 +123,22 @@ void LookAtSignals() {
     }
 }
 
+// The launcher window with its banner: the play mode of the game the player starts.
+std::optional<game::flow::PlayChoice> RunLauncher() {
+    launcher::loadLauncherBanner();
+    const launcher::LauncherChoice choice = launcher::runLauncher();
+    if (!choice.start) return std::nullopt;
+    return game::flow::PlayChoice{choice.mode.kind, choice.mode.levelPath};
+}
+
+// The windows before the game, as the program's start-up asks for them.
+const game::flow::LauncherSteps kLauncher = {
+    .choosePlayMode = &RunLauncher,
+    .closeLauncher = &launcher::closeLauncher,
+    .choosePacing = &launcher::runPacingChoice,
+    .openGameScreen = &launcher::openGameScreen,
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -149,5 +167,5 @@ int main(int argc, char** argv) {
     runtime::gui::gtk::UseGtkWindows();
     runtime::gui::sdl::UseSdlScreenWindows();
     if (!game::flow::startRuntime()) game::flow::failAndEnd("no display to show the game on");
-    game::flow::runProgram();
+    game::flow::runProgram(kLauncher);
 }

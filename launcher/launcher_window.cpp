@@ -1,11 +1,11 @@
 #include <cstdio>
 
+#include "launcher/banner.hpp"
 #include "launcher/launcher.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/images/images.hpp"
 #include "runtime/support/directory.hpp"
 #include "runtime/support/program.hpp"
-#include "tools/assets/banner.hpp"
 
 namespace launcher {
 
@@ -47,7 +47,7 @@ void listLevelFiles() {
 }  // namespace
 
 bool loadLauncherBanner() {
-    const auto banner = tools::assets::LauncherBanner();
+    const auto banner = bannerBmp();
     return runtime::images::LoadImageFromMemory(0, banner.data(), banner.size()) != nullptr;
 }
 

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "game/flow/session.hpp"
-#include "game/levels/bricks.hpp"
 #include "game/play/level_loop.hpp"
 #include "game/play/play_state.hpp"
 #include "game/presentation/dot_models.hpp"
@@ -13,7 +12,6 @@
 #include "game/presentation/star_field.hpp"
 #include "game/scores/high_scores.hpp"
 #include "game/state/game_state.hpp"
-#include "launcher/launcher.hpp"
 #include "runtime/gui/backend.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/images/decoders.hpp"
@@ -205,38 +203,25 @@ bool startRuntime() {
     return display;
 }
 
-void runProgram() {
+void runProgram(const LauncherSteps& launcher) {
     enter(Phase::Launcher);
-    launcher::loadLauncherBanner();
-    const launcher::LauncherChoice choice = launcher::runLauncher();
+    const std::optional<PlayChoice> choice = launcher.choosePlayMode();
     // Quit and the close box leave the window for closeLauncher; gone without a quit
     // request (or never made of gadgets), it never opened, and the game cannot start.
-    if (!choice.start && !runtime::gui::ToolkitGadgetWindow(0) &&
-        !runtime::screen::State().quitRequested)
+    if (!choice && !runtime::gui::ToolkitGadgetWindow(0) && !runtime::screen::State().quitRequested)
         failAndEnd("the game cannot start without its launcher window");
-    if (!choice.start) shutDown();
-    choosePlayMode(choice.mode.kind, choice.mode.levelPath);
-    launcher::closeLauncher();
-    prepareGameTables();
+    if (!choice) shutDown();
+    launcher.closeLauncher();
+    prepareGame(choice->mode, choice->levelFilePath);
 
     enter(Phase::PacingChoice);
-    const auto pacing = launcher::runPacingChoice();
+    const std::optional<state::PacingMode> pacing = launcher.choosePacing();
     if (!pacing) shutDown();
-    launcher::openGameScreen(*pacing);
+    launcher.openGameScreen(*pacing);
     // Nothing could be shown or played without it: not a way out that went well.
     if (runtime::screen::State().mode != runtime::screen::ScreenMode::FullScreen)
         failAndEnd("the game's full screen could not be opened");
     runFromOpenedScreen();
-}
-
-void choosePlayMode(PlayMode mode, const std::string& levelFilePath) {
-    Game().playMode = mode;
-    Game().levelFilePath = mode == PlayMode::SingleLevel ? levelFilePath : std::string();
-}
-
-void prepareGameTables() {
-    runtime::support::NewList(game::levels::Bricks());
-    game::play::Play() = game::play::PlayState{};
 }
 
 void runFromOpenedScreen() {

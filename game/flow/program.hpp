@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,15 +46,29 @@ std::vector<std::string> missingGameFolders(const std::string& folder);
 // could not be reached: nothing could be shown.
 bool startRuntime();
 
+// The play mode the launcher hands over, with the level file's path for SingleLevel.
+struct PlayChoice {
+    state::PlayMode mode = state::PlayMode::FullGame;
+    std::string levelFilePath;
+};
+
+// What the program needs of the windows before the game. The launcher stands above the
+// game, so the program that has both (desktop/main.cpp) fills this in with its functions.
+struct LauncherSteps {
+    // The launcher window until the player starts a game (its play mode), or nothing when
+    // the player quits or closes it. The window stays open for closeLauncher.
+    std::optional<PlayChoice> (*choosePlayMode)() = nullptr;
+    // Closes the launcher window and waits a second.
+    void (*closeLauncher)() = nullptr;
+    // The pacing window: the pacing chosen, or nothing when the player quits there.
+    std::optional<state::PacingMode> (*choosePacing)() = nullptr;
+    // Closes the pacing window and opens the 800 x 600 full screen, paced as chosen.
+    void (*openGameScreen)(state::PacingMode pacing) = nullptr;
+};
+
 // The whole program after startRuntime: the launcher, the pacing choice, the full screen
 // and the phases. Never returns.
-[[noreturn]] void runProgram();
-
-// The play mode the launcher chose; a level file's path is kept as given.
-void choosePlayMode(game::state::PlayMode mode, const std::string& levelFilePath);
-
-// After the launcher: the empty brick list and the play tables.
-void prepareGameTables();
+[[noreturn]] void runProgram(const LauncherSteps& launcher);
 
 // From a freshly opened full screen: the tables made once the screen is open (particles,
 // scores, star field, dot models), then the phases, starting with the logo in the full

@@ -64,6 +64,16 @@ void loadPlayPictures() {
 
 }  // namespace
 
+void prepareGame(state::PlayMode mode, const std::string& levelFilePath) {
+    state::GameState& game = Game();
+    game = state::GameState{};
+    game.scoreText = "0000000";
+    game.playMode = mode;
+    game.levelFilePath = mode == state::PlayMode::SingleLevel ? levelFilePath : std::string();
+    runtime::support::NewList(game::levels::Bricks());
+    game::play::Play() = game::play::PlayState{};
+}
+
 void startGameFromMenu() {
     // Every picture of the earlier phases goes; the loading picture stays.
     for (int n = 0; n <= 800; ++n)

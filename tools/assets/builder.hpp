@@ -14,7 +14,8 @@ bool BuildGameFolder(const std::string& gameDir, std::string* error);
 // The launcher banner: a 580 x 61, 24-bit BMP.
 std::vector<std::uint8_t> LauncherBannerBmp();
 
-// C++ source that defines tools::assets::LauncherBanner() over the given bytes.
+// The body of launcher/banner.hpp: C++ source that defines launcher::bannerBmp() over
+// the given bytes.
 std::string BannerSource(const std::vector<std::uint8_t>& bmp);
 
 // A PNG overview of every picture of every pack, entry numbers beside them.

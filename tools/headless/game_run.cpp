@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "game/flow/program.hpp"
+#include "game/flow/session.hpp"
 #include "game/state/game_state.hpp"
 #include "launcher/launcher.hpp"
 #include "runtime/gui/headless/headless_windows.hpp"
@@ -14,7 +15,7 @@
 #include "runtime/sound/headless/headless_sound.hpp"
 #include "runtime/support/program.hpp"
 #include "runtime/support/random.hpp"
-#include "tools/headless/runner.hpp"
+#include "tools/headless/game_run.hpp"
 
 namespace tools::headless {
 
@@ -119,12 +120,10 @@ void RunGame(const GameOptions& options) {
     runtime::support::SeedRandom(options.seed);
 
     // What the launcher and the pacing choice hand over.
-    if (options.levelFile.empty())
-        game::flow::choosePlayMode(game::state::PlayMode::FullGame, "");
-    else
-        game::flow::choosePlayMode(game::state::PlayMode::SingleLevel, options.levelFile);
-    game::flow::prepareGameTables();
-    launcher::openGameScreen(launcher::PacingMode::RefreshPacing);
+    game::flow::prepareGame(options.levelFile.empty() ? game::state::PlayMode::FullGame
+                                                      : game::state::PlayMode::SingleLevel,
+                            options.levelFile);
+    launcher::openGameScreen(game::state::PacingMode::RefreshPacing);
     game::flow::runFromOpenedScreen();
 }
 

@@ -16,7 +16,7 @@
 
 #include "game/flow/program.hpp"
 #include "runtime/support/path.hpp"
-#include "tools/headless/runner.hpp"
+#include "tools/headless/game_run.hpp"
 
 namespace fs = std::filesystem;
 using tools::headless::PlayOptions;

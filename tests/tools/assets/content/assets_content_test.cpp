@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "game/presentation/packs/pack.hpp"
+#include "launcher/banner.hpp"
 #include "runtime/images/decoders.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/sound/headless/headless_sound.hpp"
 #include "runtime/sound/sound.hpp"
 #include "runtime/sprites/sprites.hpp"
-#include "tools/assets/banner.hpp"
 
 namespace fs = std::filesystem;
 namespace gp = game::presentation;
@@ -428,13 +428,13 @@ TEST(AssetBuilder, IsByteIdenticalFromRunToRun) {
     }
     EXPECT_GE(compared, 13 + 6);
     std::vector<std::uint8_t> banner = ReadFile(temp / "banner.bmp");
-    auto built = tools::assets::LauncherBanner();
+    auto built = launcher::bannerBmp();
     EXPECT_TRUE(std::vector<std::uint8_t>(built.begin(), built.end()) == banner);
     fs::remove_all(temp);
 }
 
 TEST(LauncherBanner, IsA580By61TwentyFourBitBmp) {
-    auto b = tools::assets::LauncherBanner();
+    auto b = launcher::bannerBmp();
     ASSERT_GE(b.size(), 54u);
     ASSERT_EQ(KindOf(b.data(), b.size()), Kind::Bmp);
     auto le32 = [&](std::size_t at) {
