@@ -3,7 +3,6 @@
 #include <time.h>
 
 #include <algorithm>
-#include <charconv>
 #include <ostream>
 #include <sstream>
 
@@ -26,7 +25,6 @@
 #include "runtime/sprites/sprites.hpp"
 #include "runtime/support/program.hpp"
 #include "runtime/support/random.hpp"
-#include "runtime/support/text.hpp"
 
 namespace tools::headless {
 
@@ -39,11 +37,12 @@ namespace {
 // The sprite the --shot pictures are captured into, clear of the game's own numbers.
 constexpr int kShotSprite = 990;
 
-bool ParseInt(std::string_view word, long long& value) {
-    const char* end = word.data() + word.size();
-    auto [ptr, ec] = std::from_chars(word.data(), end, value);
-    return ec == std::errc() && ptr == end;
-}
+// The script lines of the tool's own, on top of the input's: Extra events with a the
+// line's place here and b the value's.
+const runtime::input::headless::ExtraWord kToolLines[] = {{"focus", {"out", "in"}}, {"close", {}}};
+constexpr int kFocusLine = 0;
+constexpr int kFocusIn = 1;
+constexpr int kCloseLine = 1;
 
 const char* OutcomeName(LevelOutcome outcome) {
     switch (outcome) {
@@ -139,87 +138,25 @@ bool SaveShot(const std::string& file) {
 }
 
 void Apply(const InputEvent& event) {
-    switch (event.kind) {
-        case InputEvent::Kind::Mouse:
-            runtime::input::PostMouseMotion(event.a, event.b);
-            break;
-        case InputEvent::Kind::Button:
-            runtime::input::PostMouseButton(event.a, event.b != 0);
-            break;
-        case InputEvent::Kind::Key:
-            runtime::input::PostKey(event.a, event.b != 0);
-            break;
-        case InputEvent::Kind::Focus: {
-            // As the desktop backend does: a window without the keyboard has no keys held.
-            const bool focused = event.b != 0;
-            runtime::screen::headless::SetHeadlessFocus(focused);
-            auto& screen = runtime::screen::State();
-            if (screen.mode == runtime::screen::ScreenMode::FullScreen)
-                screen.active = focused ? 1 : 0;
-            if (!focused) runtime::input::PostAllKeysUp();
-            break;
-        }
-        case InputEvent::Kind::Close:
-            runtime::screen::State().quitRequested = true;
-            break;
+    if (event.kind != InputEvent::Kind::Extra) {
+        runtime::input::headless::DeliverScriptEvent(event);
+    } else if (event.a == kFocusLine) {
+        // As the desktop backend does: a window without the keyboard has no keys held.
+        const bool focused = event.b == kFocusIn;
+        runtime::screen::headless::SetHeadlessFocus(focused);
+        auto& screen = runtime::screen::State();
+        if (screen.mode == runtime::screen::ScreenMode::FullScreen) screen.active = focused ? 1 : 0;
+        if (!focused) runtime::input::PostAllKeysUp();
+    } else if (event.a == kCloseLine) {
+        runtime::screen::State().quitRequested = true;
     }
 }
 
 bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string& error) {
-    std::vector<InputEvent> events;
-    int lineNumber = 0;
-    while (!text.empty()) {
-        const std::size_t cut = text.find('\n');
-        std::string_view line = text.substr(0, cut);
-        text = cut == std::string_view::npos ? std::string_view() : text.substr(cut + 1);
-        ++lineNumber;
-        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
-            line = line.substr(0, hash);
-        const auto words = runtime::support::SplitWords(line);
-        if (words.empty()) continue;
-        auto bad = [&](const char* why) {
-            error = "line " + std::to_string(lineNumber) + ": " + why;
-            return false;
-        };
-        long long frame = 0, a = 0, b = 0;
-        if (!ParseInt(words[0], frame) || frame < 1) return bad("the frame must be 1 or more");
-        InputEvent event;
-        event.frame = std::uint64_t(frame);
-        if (words.size() == 4 && words[1] == "mouse") {
-            if (!ParseInt(words[2], a) || !ParseInt(words[3], b) || a < -100000 || a > 100000 ||
-                b < -100000 || b > 100000)
-                return bad("mouse movement must be two numbers from -100000 to 100000");
-            event.kind = InputEvent::Kind::Mouse;
-        } else if (words.size() == 3 && words[1] == "focus") {
-            if (words[2] == "in")
-                b = 1;
-            else if (words[2] != "out")
-                return bad("expected focus in or focus out");
-            event.kind = InputEvent::Kind::Focus;
-        } else if (words.size() == 2 && words[1] == "close") {
-            event.kind = InputEvent::Kind::Close;
-        } else if (words.size() == 4 && (words[1] == "button" || words[1] == "key")) {
-            const bool key = words[1] == "key";
-            if (!ParseInt(words[2], a) || a < (key ? 0 : 1) || a > (key ? 255 : 3))
-                return bad(key ? "a key number is 0 to 255" : "a button is 1, 2 or 3");
-            if (words[3] == "down")
-                b = 1;
-            else if (words[3] != "up")
-                return bad("expected down or up");
-            event.kind = key ? InputEvent::Kind::Key : InputEvent::Kind::Button;
-        } else {
-            return bad(
-                "expected FRAME mouse DX DY, FRAME button B down|up, FRAME key K down|up, "
-                "FRAME focus in|out or FRAME close");
-        }
-        event.a = int(a);
-        event.b = int(b);
-        events.push_back(event);
-    }
-    std::stable_sort(events.begin(), events.end(),
-                     [](const InputEvent& x, const InputEvent& y) { return x.frame < y.frame; });
-    out = std::move(events);
-    return true;
+    runtime::input::headless::ScriptError why;
+    if (runtime::input::headless::ReadScript(text, out, why, kToolLines, 1)) return true;
+    error = "line " + std::to_string(why.line) + ": " + why.expected;
+    return false;
 }
 
 void StartHeadlessRuntime() {

@@ -6,24 +6,20 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/input/headless/script_input.hpp"
+
 // Runs the real game code on the headless backend: no window, no sound device, input from
 // a script or the autopilot. The regression net of the tests, the frame benchmark and a
 // modder's way to try a level file.
 namespace tools::headless {
 
-// One scripted input event, applied before the reads of its frame (frames count from 1).
-struct InputEvent {
-    enum class Kind { Mouse, Button, Key, Focus, Close };
-    std::uint64_t frame = 0;
-    Kind kind = Kind::Mouse;
-    int a = 0;  // x movement, button number or key number
-    int b = 0;  // y movement, or 1 for down / in and 0 for up / out
-};
+// One scripted input event (frames count from 1).
+using InputEvent = runtime::input::headless::ScriptEvent;
 
-// Reads "FRAME mouse DX DY", "FRAME button B down|up", "FRAME key K down|up",
-// "FRAME focus in|out" (the full screen gains or loses the keyboard focus) and "FRAME close"
-// (the player closes the window) lines; '#' starts a comment. False with a message naming
-// the line on the first bad one.
+// Reads the input's script (runtime/input/headless) with two lines of the tool's own on
+// top: "FRAME focus in|out" (the full screen gains or loses the keyboard focus) and
+// "FRAME close" (the player closes the window). False with a message naming the line on
+// the first bad one.
 bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string& error);
 
 // Feeds one event to the headless input and display.

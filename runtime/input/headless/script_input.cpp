@@ -10,11 +10,131 @@
 namespace runtime::input::headless {
 namespace {
 
+using Kind = ScriptEvent::Kind;
+using Words = std::vector<std::string_view>;
+
+// Movements and wheel steps stay far from where adding up a frame's worth could overflow.
+constexpr int kLargestMovement = 100000;
+
 std::vector<ScriptEvent> script;
 std::size_t next = 0;
 
-void Deliver(const ScriptEvent& e) {
-    using Kind = ScriptEvent::Kind;
+template <typename T>
+bool Number(std::string_view word, T& value) {
+    const char* end = word.data() + word.size();
+    auto [ptr, ec] = std::from_chars(word.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+bool Movement(std::string_view word, int& value) {
+    return Number(word, value) && value >= -kLargestMovement && value <= kLargestMovement;
+}
+
+bool UpDown(std::string_view word, bool& down) {
+    if (word == "down") return down = true, true;
+    if (word == "up") return down = false, true;
+    return false;
+}
+
+// What an extra word's line looks like: "focus in|out", "close".
+std::string Written(const ExtraWord& extra) {
+    std::string text = "FRAME " + std::string(extra.word);
+    for (std::size_t i = 0; i < extra.values.size(); ++i)
+        text += (i == 0 ? " " : "|") + std::string(extra.values[i]);
+    return text;
+}
+
+// Every line the script knows, for the message about a line it does not.
+std::string EveryLine(std::span<const ExtraWord> extraWords) {
+    std::vector<std::string> lines = {"FRAME key K down|up", "FRAME mouse DX DY",
+                                      "FRAME button B down|up", "FRAME wheel STEPS"};
+    for (const ExtraWord& extra : extraWords)
+        lines.push_back(Written(extra));
+    std::string text = "expected " + lines[0];
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        text += (i + 1 == lines.size() ? " or " : ", ") + lines[i];
+    return text;
+}
+
+// One line's event after its frame; what the line should have been when it cannot be read.
+std::string ReadEvent(const Words& w, std::span<const ExtraWord> extraWords, ScriptEvent& e) {
+    if (w.size() < 2) return EveryLine(extraWords);
+    const std::string_view word = w[1];
+    bool down = false;
+    if ((word == "key" || word == "button") && w.size() == 4) {
+        const bool key = word == "key";
+        if (!Number(w[2], e.a) || e.a < (key ? 0 : 1) || e.a > (key ? 255 : 3))
+            return key ? "a key number is 0 to 255" : "a button is 1, 2 or 3";
+        if (!UpDown(w[3], down)) return "expected down or up";
+        if (key) e.kind = down ? Kind::KeyDown : Kind::KeyUp;
+        if (!key) e.kind = down ? Kind::ButtonDown : Kind::ButtonUp;
+        return {};
+    }
+    if ((word == "mouse" || word == "move") && w.size() == 4) {
+        e.kind = Kind::MouseMove;
+        if (Movement(w[2], e.a) && Movement(w[3], e.b)) return {};
+        return "mouse movement must be two numbers from -100000 to 100000";
+    }
+    if (word == "wheel" && w.size() == 3) {
+        e.kind = Kind::Wheel;
+        if (Movement(w[2], e.a)) return {};
+        return "wheel steps must be a number from -100000 to 100000";
+    }
+    for (std::size_t i = 0; i < extraWords.size(); ++i) {
+        const ExtraWord& extra = extraWords[i];
+        if (word != extra.word) continue;
+        e.kind = Kind::Extra;
+        e.a = int(i);
+        if (extra.values.empty() && w.size() == 2) return {};
+        if (w.size() == 3) {
+            const auto value = std::find(extra.values.begin(), extra.values.end(), w[2]);
+            e.b = int(value - extra.values.begin());
+            if (value != extra.values.end()) return {};
+        }
+        return "expected " + Written(extra);
+    }
+    return EveryLine(extraWords);
+}
+
+}  // namespace
+
+bool ReadScript(std::string_view text, std::vector<ScriptEvent>& out, ScriptError& error,
+                std::span<const ExtraWord> extraWords, std::uint64_t firstFrame) {
+    std::vector<ScriptEvent> events;
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        line = line.substr(0, line.find('#'));
+        const Words words = runtime::support::SplitWords(line);
+        if (words.empty()) continue;
+        ScriptEvent e;
+        const std::string expected =
+            !Number(words[0], e.frame) || e.frame < firstFrame
+                ? "the frame must be " + std::to_string(firstFrame) + " or more"
+                : ReadEvent(words, extraWords, e);
+        if (!expected.empty()) {
+            error = ScriptError{lineNumber, expected};
+            return false;
+        }
+        events.push_back(e);
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const ScriptEvent& l, const ScriptEvent& r) { return l.frame < r.frame; });
+    out = std::move(events);
+    return true;
+}
+
+bool ParseScript(std::string_view text, std::vector<ScriptEvent>& out, std::string* error) {
+    ScriptError why;
+    if (ReadScript(text, out, why)) return true;
+    if (error) *error = "bad input script line " + std::to_string(why.line);
+    return false;
+}
+
+void DeliverScriptEvent(const ScriptEvent& e) {
     switch (e.kind) {
         case Kind::KeyDown:
             PostKey(e.a, true);
@@ -34,48 +154,10 @@ void Deliver(const ScriptEvent& e) {
         case Kind::Wheel:
             PostMouseWheel(e.a);
             break;
+        case Kind::Extra:
+            break;
     }
 }
-
-template <typename T>
-bool Number(std::string_view word, T& value) {
-    const char* end = word.data() + word.size();
-    auto [ptr, ec] = std::from_chars(word.data(), end, value);
-    return ec == std::errc() && ptr == end;
-}
-
-bool UpDown(std::string_view word, bool& down) {
-    if (word == "down") return down = true, true;
-    if (word == "up") return down = false, true;
-    return false;
-}
-
-bool ParseLine(const std::vector<std::string_view>& w, ScriptEvent& e) {
-    using Kind = ScriptEvent::Kind;
-    if (w.size() < 3 || !Number(w[0], e.frame)) return false;
-    bool down = false;
-    if (w[1] == "key" && w.size() == 4) {
-        if (!Number(w[2], e.a) || e.a < 0 || e.a > 255 || !UpDown(w[3], down)) return false;
-        e.kind = down ? Kind::KeyDown : Kind::KeyUp;
-        return true;
-    }
-    if (w[1] == "move" && w.size() == 4) {
-        e.kind = Kind::MouseMove;
-        return Number(w[2], e.a) && Number(w[3], e.b);
-    }
-    if (w[1] == "button" && w.size() == 4) {
-        if (!Number(w[2], e.a) || e.a < 1 || e.a > 3 || !UpDown(w[3], down)) return false;
-        e.kind = down ? Kind::ButtonDown : Kind::ButtonUp;
-        return true;
-    }
-    if (w[1] == "wheel" && w.size() == 3) {
-        e.kind = Kind::Wheel;
-        return Number(w[2], e.a);
-    }
-    return false;
-}
-
-}  // namespace
 
 void UseScript(std::vector<ScriptEvent> events) {
     std::stable_sort(events.begin(), events.end(),
@@ -88,33 +170,11 @@ void UseScript(std::vector<ScriptEvent> events) {
 void PumpScript() {
     const std::uint64_t frame = CurrentScreen().framesPresented;
     while (next < script.size() && script[next].frame <= frame)
-        Deliver(script[next++]);
+        DeliverScriptEvent(script[next++]);
 }
 
 std::size_t PendingScriptEvents() {
     return script.size() - next;
-}
-
-bool ParseScript(std::string_view text, std::vector<ScriptEvent>& out, std::string* error) {
-    std::vector<ScriptEvent> events;
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-        ++lineNumber;
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        line = line.substr(0, line.find('#'));
-        const auto words = runtime::support::SplitWords(line);
-        if (words.empty()) continue;
-        ScriptEvent e;
-        if (!ParseLine(words, e)) {
-            if (error) *error = "bad input script line " + std::to_string(lineNumber);
-            return false;
-        }
-        events.push_back(e);
-    }
-    out = std::move(events);
-    return true;
 }
 
 }  // namespace runtime::input::headless

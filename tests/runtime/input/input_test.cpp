@@ -197,6 +197,53 @@ TEST_F(Input, MouseIsNotReadWhileTheScreenIsInactive) {
     EXPECT_EQ(ri::MouseButtonDown(2), 0);
 }
 
+// A program's own words on top of the script's: read by the same reader, in frame order
+// with the rest, and each bad line named with what it should have been.
+TEST(InputScript, ExtraWordsJoinTheScriptsOwnAndBadLinesSayWhy) {
+    const ri::headless::ExtraWord extra[] = {{"focus", {"out", "in"}}, {"close", {}}};
+    std::vector<Event> events;
+    ri::headless::ScriptError error;
+    ASSERT_TRUE(ri::headless::ReadScript(
+        "9 close\n3 focus in # back\n3 mouse 5 -6\n3 move -5 6\n1 focus out\n", events, error,
+        extra, 1));
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].frame, 1u);
+    EXPECT_EQ(events[0].kind, Kind::Extra);
+    EXPECT_EQ(events[0].a, 0);  // focus
+    EXPECT_EQ(events[0].b, 0);  // out
+    EXPECT_EQ(events[1].b, 1);  // in, before the movements of the same frame
+    EXPECT_EQ(events[2].kind, Kind::MouseMove);
+    EXPECT_EQ(events[2].a, 5);
+    EXPECT_EQ(events[3].a, -5);
+    EXPECT_EQ(events[4].a, 1);  // close
+    EXPECT_EQ(events[4].frame, 9u);
+
+    const struct {
+        const char* line;
+        const char* expected;
+    } bad[] = {
+        {"0 key 1 down", "the frame must be 1 or more"},
+        {"4 focus sideways", "expected FRAME focus out|in"},
+        {"4 close now", "expected FRAME close"},
+        {"4 mouse 100001 0", "mouse movement must be two numbers from -100000 to 100000"},
+        {"4 key 300 up", "a key number is 0 to 255"},
+        {"4 jump 3",
+         "expected FRAME key K down|up, FRAME mouse DX DY, FRAME button B down|up, FRAME wheel "
+         "STEPS, FRAME focus out|in or FRAME close"},
+    };
+    for (const auto& b : bad) {
+        std::vector<Event> kept(1);
+        EXPECT_FALSE(
+            ri::headless::ReadScript(std::string("2 close\n\n") + b.line, kept, error, extra, 1))
+            << b.line;
+        EXPECT_EQ(error.line, 3u) << b.line;
+        EXPECT_EQ(error.expected, b.expected);
+        EXPECT_EQ(kept.size(), 1u);
+    }
+    // Without them, the program's words are not the script's.
+    EXPECT_FALSE(ri::headless::ReadScript("2 close\n", events, error));
+}
+
 TEST(InputScript, ReadsEventsAndRejectsBadLines) {
     std::vector<Event> events;
     std::string error;
