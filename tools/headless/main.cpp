@@ -203,7 +203,7 @@ bool MakeGameCopy(const std::string& data, std::string& error) {
     return true;
 }
 
-bool ParseShot(const std::string& v, std::vector<PlayOptions::Shot>& shots) {
+bool ParseShot(const std::string& v, std::vector<tools::headless::RunOptions::Shot>& shots) {
     const std::size_t colon = v.find(':');
     std::uint64_t frame = 0;
     if (colon == std::string::npos || colon + 1 == v.size() ||
@@ -242,70 +242,29 @@ bool CheckLevelFile(const std::string& path, std::string& error) {
     return true;
 }
 
-// What the play and game commands read alike: the game folder, the level, the seed, the
-// frame count, the input script and the screen shots. The level file's own flag and the
-// trace are each command's own.
-struct SharedArgs {
-    std::string data = ".";
-    std::string inputPath;
-    bool levelGiven = false;
+// How the game and play commands differ in their options: the flag that names a level
+// file, the fewest frames (game shows at least one) and the trace, which play writes.
+struct Command {
+    const char* fileFlag;
+    std::uint64_t fewestFrames;
+    bool traces;
+};
+constexpr Command kGameCommand{"--single", 1, false};
+constexpr Command kPlayCommand{"--file", 0, true};
+
+// The files and folders the options name besides the run's own options.
+struct Places {
+    std::string data = ".";  // the game folder
+    std::string trace;       // play's trace, if asked for
 };
 
-enum class Taken { No, Yes, Bad };
-
-template <typename Options>
-Taken TakeSharedOption(const std::string& a, const std::string& v, Options& options,
-                       SharedArgs& shared, std::uint64_t fewestFrames, std::string& error) {
-    if (a == "--data") {
-        shared.data = v;
-    } else if (a == "--level") {
-        if (!Number(v, options.level, 1, 15)) {
-            error = "--level takes a level from 1 to 15";
-            return Taken::Bad;
-        }
-        shared.levelGiven = true;
-    } else if (a == "--seed") {
-        if (!Number<std::uint32_t>(v, options.seed, 0, 0xFFFFFFFFu)) {
-            error = "--seed takes a number from 0 to 4294967295";
-            return Taken::Bad;
-        }
-    } else if (a == "--frames") {
-        if (!Number<std::uint64_t>(v, options.frames, fewestFrames, 100'000'000)) {
-            error =
-                "--frames takes a number from " + std::to_string(fewestFrames) + " to 100000000";
-            return Taken::Bad;
-        }
-    } else if (a == "--input") {
-        shared.inputPath = v;
-    } else if (a == "--shot") {
-        if (!ParseShot(v, options.shots)) {
-            error = "--shot takes FRAME:FILE.bmp with FRAME 1 or more";
-            return Taken::Bad;
-        }
-    } else {
-        return Taken::No;
-    }
-    return Taken::Yes;
-}
-
-// After the options: the level and a level file exclude each other (wrong usage), the
-// script and the level file must read. Returns the exit code of a refusal, or 0.
-template <typename Options>
-int CheckSharedArgs(const SharedArgs& shared, Options& options, const char* fileFlag) {
-    if (shared.levelGiven && !options.levelFile.empty())
-        return Usage(std::string("--level and ") + fileFlag + " cannot be used together");
-    std::string error;
-    if (!shared.inputPath.empty() && !ReadInputScript(shared.inputPath, options.input, error))
-        return Refuse(error);
-    if (!options.levelFile.empty() && !CheckLevelFile(options.levelFile, error))
-        return Refuse(error);
-    return 0;
-}
-
-int RunGame(const std::vector<std::string>& args) {
-    tools::headless::GameOptions options;
-    SharedArgs shared;
-    std::string error;
+// The one option loop of game and play. The level and a level file exclude each other
+// (wrong usage); the script and the level file must read. Returns the exit code of a
+// refusal, or 0.
+int ReadRunOptions(const std::vector<std::string>& args, const Command& command,
+                   tools::headless::RunOptions& options, Places& places) {
+    std::string inputPath;
+    bool levelGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--autopilot") {
@@ -314,17 +273,49 @@ int RunGame(const std::vector<std::string>& args) {
         }
         if (i + 1 >= args.size()) return Usage("missing value after " + a);
         const std::string& v = args[++i];
-        const Taken taken = TakeSharedOption(a, v, options, shared, 1, error);
-        if (taken == Taken::Bad) return Usage(error);
-        if (taken == Taken::Yes) continue;
-        if (a == "--single")
+        if (a == "--data") {
+            places.data = v;
+        } else if (a == "--level") {
+            if (!Number(v, options.level, 1, 15))
+                return Usage("--level takes a level from 1 to 15");
+            levelGiven = true;
+        } else if (a == "--seed") {
+            if (!Number<std::uint32_t>(v, options.seed, 0, 0xFFFFFFFFu))
+                return Usage("--seed takes a number from 0 to 4294967295");
+        } else if (a == "--frames") {
+            if (!Number<std::uint64_t>(v, options.frames, command.fewestFrames, 100'000'000))
+                return Usage("--frames takes a number from " +
+                             std::to_string(command.fewestFrames) + " to 100000000");
+        } else if (a == "--input") {
+            inputPath = v;
+        } else if (a == "--shot") {
+            if (!ParseShot(v, options.shots))
+                return Usage("--shot takes FRAME:FILE.bmp with FRAME 1 or more");
+        } else if (a == command.fileFlag) {
             options.levelFile = Absolute(v);
-        else
+        } else if (a == "--trace" && command.traces) {
+            places.trace = Absolute(v);
+        } else {
             return Usage("unknown option " + a);
+        }
     }
-    if (const int refused = CheckSharedArgs(shared, options, "--single")) return refused;
-    if (!CheckGameFolder(shared.data, error)) return Refuse(error);
-    if (!MakeGameCopy(shared.data, error)) {
+    if (levelGiven && !options.levelFile.empty())
+        return Usage(std::string("--level and ") + command.fileFlag + " cannot be used together");
+    std::string error;
+    if (!inputPath.empty() && !ReadInputScript(inputPath, options.input, error))
+        return Refuse(error);
+    if (!options.levelFile.empty() && !CheckLevelFile(options.levelFile, error))
+        return Refuse(error);
+    return 0;
+}
+
+int RunGame(const std::vector<std::string>& args) {
+    tools::headless::GameOptions options;
+    Places places;
+    if (const int refused = ReadRunOptions(args, kGameCommand, options, places)) return refused;
+    std::string error;
+    if (!CheckGameFolder(places.data, error)) return Refuse(error);
+    if (!MakeGameCopy(places.data, error)) {
         std::cerr << "tessaly-headless: " << error << '\n';
         return 1;
     }
@@ -364,35 +355,17 @@ int RunBench(const std::vector<std::string>& args) {
 
 int RunPlay(const std::vector<std::string>& args) {
     PlayOptions options;
-    SharedArgs shared;
-    std::string tracePath;
+    Places places;
+    if (const int refused = ReadRunOptions(args, kPlayCommand, options, places)) return refused;
+    const std::string& tracePath = places.trace;
     std::string error;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--autopilot") {
-            options.autopilot = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) return Usage("missing value after " + a);
-        const std::string& v = args[++i];
-        const Taken taken = TakeSharedOption(a, v, options, shared, 0, error);
-        if (taken == Taken::Bad) return Usage(error);
-        if (taken == Taken::Yes) continue;
-        if (a == "--file")
-            options.levelFile = Absolute(v);
-        else if (a == "--trace")
-            tracePath = Absolute(v);
-        else
-            return Usage("unknown option " + a);
-    }
-    if (const int refused = CheckSharedArgs(shared, options, "--file")) return refused;
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath, std::ios::binary | std::ios::trunc);
         if (!trace) return Refuse(tracePath + ": cannot write: " + std::strerror(errno));
         options.trace = &trace;
     }
-    if (!EnterGameFolder(shared.data, error)) return Refuse(error);
+    if (!EnterGameFolder(places.data, error)) return Refuse(error);
 
     const auto result = tools::headless::Play(options);
     if (options.trace) {

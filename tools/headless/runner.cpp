@@ -31,6 +31,7 @@ namespace tools::headless {
 using game::play::LevelOutcome;
 using game::play::Play;
 using game::state::Game;
+using game::state::PlayMode;
 
 namespace {
 
@@ -58,24 +59,17 @@ const char* OutcomeName(LevelOutcome outcome) {
     return "None";
 }
 
-// Starts a game the way the full game or a level file does from the opened screen.
+// Starts a game the way the full game or a level file does from the opened screen, at the
+// chosen built-in level.
 void StartGame(const PlayOptions& options) {
+    const bool levelFile = !options.levelFile.empty();
     // Every run starts from the program's start values, so replays in one process do not
-    // see what an earlier run left behind (the barrier timer carries over between games).
-    Game() = game::state::GameState{};
-    game::play::Play() = game::play::PlayState{};
+    // see what an earlier run left behind.
+    game::flow::prepareGame(levelFile ? PlayMode::SingleLevel : PlayMode::FullGame,
+                            options.levelFile);
     runtime::support::SeedRandom(options.seed);
-    game::state::GameState& game = Game();
-    game.scoreText = "0000000";
-    if (options.levelFile.empty()) {
-        game.playMode = game::state::PlayMode::FullGame;
-        game.levelFilePath.clear();
-    } else {
-        game.playMode = game::state::PlayMode::SingleLevel;
-        game.levelFilePath = options.levelFile;
-    }
     game::flow::startGame();
-    if (options.levelFile.empty()) game.levelNumber = options.level;
+    if (!levelFile) Game().levelNumber = options.level;
     game::flow::setUpLevel();
     game::play::levelStart();
 }
@@ -225,7 +219,7 @@ PlayResult Play(const PlayOptions& options) {
         if (options.afterFrame) options.afterFrame(frame);
         if (outcome == LevelOutcome::Cleared) {
             // A level file is one level; the full game goes on until level 15 is done.
-            if (Game().playMode == game::state::PlayMode::SingleLevel ||
+            if (Game().playMode == PlayMode::SingleLevel ||
                 game::flow::setUpLevel() == game::flow::SetUpResult::AllLevelsDone)
                 break;
             game::play::levelStart();

@@ -34,19 +34,29 @@ void Autopilot();
 // Starts the headless runtime (display, sound, input) once, skipping fixed waits.
 void StartHeadlessRuntime();
 
-struct PlayOptions {
-    int level = 1;          // built-in level to start at
-    std::string levelFile;  // a level file instead (plays it as a single level)
+// What the play and game commands both take: where the games start, the random seed, how
+// many frames, the input and the pictures to save.
+struct RunOptions {
+    int level = 1;          // the built-in level play starts at, or every game of game
+    std::string levelFile;  // a level file instead, played in the single-level mode
     std::uint32_t seed = 1;
-    std::uint64_t frames = 100000;
+    std::uint64_t frames = 100000;  // the run stops once this many frames were shown
+    // An event of frame N comes before the reads of frame N in play, once N frames have
+    // been shown in game.
     std::vector<InputEvent> input;
+    // Plays the levels; game's autopilot also skips the introduction, starts games,
+    // resumes from pauses and leaves the ending, the game-over screen and the credits,
+    // letting go of Space, Return, Escape and the button at each phase change.
     bool autopilot = false;
-    std::ostream* trace = nullptr;  // one line per frame
     struct Shot {
         std::uint64_t frame;
         std::string file;
     };
     std::vector<Shot> shots;  // back buffer saved as BMP after that frame
+};
+
+struct PlayOptions : RunOptions {
+    std::ostream* trace = nullptr;  // one line per frame
     // Called after every frame, for tests that check the state as it goes.
     void (*afterFrame)(std::uint64_t frame) = nullptr;
 };
