@@ -8,10 +8,11 @@
 set -euo pipefail
 
 source "$(dirname "$0")/../x_driving.sh"
+source "$(dirname "$0")/../game_folder.sh"
 
 program=$1
 game_dir=$2
-[ -f "$game_dir/data/level1.pak" ] || { echo "SKIPPED: no game folder at $game_dir"; exit 0; }
+need_game_folder "$game_dir"
 
 work=$(mktemp -d)
 pid=

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "editor/level_files.hpp"
+#include "tests/game_folder.hpp"
 #include "tests/runtime/gui/gtk_test_support.hpp"
 #include "tests/runtime/screen/private_x_server.hpp"
 
@@ -62,8 +63,8 @@ class EditorWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         if (g_x->input == nullptr) GTEST_SKIP() << "no X server for the window";
-        window_ = std::make_unique<EditorWindow>(TESSALY_GAME_DIR,
-                                                 LoadLevelPictures(TESSALY_GAME_DIR));
+        window_ = std::make_unique<EditorWindow>(TESSALY_PLAY_DATA_DIR,
+                                                 LoadLevelPictures(TESSALY_PLAY_DATA_DIR));
         window_->OnClosed([this] { closed_ = true; });
     }
 
@@ -285,8 +286,8 @@ TEST(ShownLine, KeepsFortyCharactersAndEscapesWhatIsNotText) {
 
 // The picture in the README: a sample level on its background.
 TEST_F(EditorWindowTest, PictureOfTheWindow) {
-    const std::string sample = std::string(TESSALY_GAME_DIR) + "/levels/04_glass_hive.lvl";
-    if (!fs::exists(sample)) GTEST_SKIP() << "no sample levels in this build";
+    NEED_GAME_FOLDER(TESSALY_PLAY_DATA_DIR);
+    const std::string sample = std::string(TESSALY_PLAY_DATA_DIR) + "/levels/04_glass_hive.lvl";
     ASSERT_TRUE(window_->Open(sample));
     Show();
     cairo_surface_t* shot = tessaly_test::DrawWindow(window_->window());

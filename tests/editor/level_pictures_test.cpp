@@ -8,19 +8,16 @@
 #include <filesystem>
 
 #include "../runtime/support/temp_folder.hpp"
+#include "tests/game_folder.hpp"
 
 namespace editor {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool HaveGameFolder() {
-    return fs::exists(fs::path(TESSALY_GAME_DIR) / "data/level1.pak");
-}
-
 TEST(LevelPictures, ReadsEveryBrickAndBackgroundOfTheGameFolder) {
-    if (!HaveGameFolder()) GTEST_SKIP() << "no game folder in this build";
-    const LevelPictures pictures = LoadLevelPictures(TESSALY_GAME_DIR);
+    NEED_GAME_FOLDER(TESSALY_PLAY_DATA_DIR);
+    const LevelPictures pictures = LoadLevelPictures(TESSALY_PLAY_DATA_DIR);
     EXPECT_TRUE(pictures.problems.empty()) << pictures.problems.front();
     for (int code = 100; code <= 106; ++code) {
         const auto* brick = BrickPicture(pictures, code);
@@ -54,10 +51,10 @@ TEST(LevelPictures, MissingAndDamagedPacksAreToldByNameAndTheRestStillReads) {
     EXPECT_EQ(BrickPicture(none, 100), nullptr);
     EXPECT_EQ(BackgroundPicture(none, 205), nullptr);
 
-    if (!HaveGameFolder()) GTEST_SKIP() << "no game folder in this build";
+    NEED_GAME_FOLDER(TESSALY_PLAY_DATA_DIR);
     // The play pack cut short inside the third brick; the backgrounds are whole.
     fs::create_directory(folder / "data");
-    const fs::path game(TESSALY_GAME_DIR);
+    const fs::path game(TESSALY_PLAY_DATA_DIR);
     for (const char* pack : {"lvl0105.pak", "lvl0610.pak", "lvl1115.pak"})
         fs::create_symlink(game / "data" / pack, folder / (std::string("data/") + pack));
     fs::copy_file(game / "data/level1.pak", folder / "data/level1.pak");

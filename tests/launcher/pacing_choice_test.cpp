@@ -18,6 +18,7 @@
 #include "runtime/sound/headless/headless_sound.hpp"
 #include "runtime/sound/sound.hpp"
 #include "runtime/sprites/sprites.hpp"
+#include "tests/game_folder.hpp"
 
 namespace {
 
@@ -34,7 +35,7 @@ class PacingChoice : public ::testing::Test {
         // The game's folder, where "data\win.pak" and the music are (none in builds
         // without the assets: the choice works all the same).
         std::error_code missing;
-        std::filesystem::current_path(TESSALY_GAME_DIR, missing);
+        std::filesystem::current_path(TESSALY_PLAY_DATA_DIR, missing);
         havePictures_ = std::filesystem::exists("data/win.pak");
         screen::headless::UseHeadlessDisplay();
         runtime::sound::headless::UseHeadlessSound();
@@ -113,7 +114,7 @@ TEST_F(PacingChoice, EscapeQuits) {
 }
 
 TEST_F(PacingChoice, WindowPicturesMusicAndScrollingBackground) {
-    if (!havePictures_) GTEST_SKIP() << "no game folder with data\\win.pak in this build";
+    NEED_GAME_FOLDER(TESSALY_PLAY_DATA_DIR);
     // Three frames: the background turns one column to the left on the third.
     Press({{3, input::KeyReturn}});
     EXPECT_EQ(launcher::runPacingChoice(), PacingMode::RefreshPacing);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/game_folder.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -101,10 +103,7 @@ fs::path LevelFile(const std::string& name, int bricksLeft, const char* bottomRo
 
 class PhaseSequence : public ::testing::Test {
   protected:
-    void SetUp() override {
-        if (!fs::is_regular_file(fs::path(TESSALY_PLAY_DATA_DIR) / "data" / "level1.pak"))
-            GTEST_SKIP() << "no game folder at " TESSALY_PLAY_DATA_DIR " (build the assets)";
-    }
+    void SetUp() override { NEED_GAME_FOLDER(TESSALY_PLAY_DATA_DIR); }
     static void TearDownTestSuite() { fs::remove_all(Scratch()); }
 };
 

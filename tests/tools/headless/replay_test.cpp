@@ -8,7 +8,7 @@
 #include <map>
 #include <sstream>
 
-#include "tests/tools/headless/game_folder.hpp"
+#include "tests/game_folder.hpp"
 #include "tools/headless/runner.hpp"
 
 namespace {
@@ -59,7 +59,7 @@ std::vector<tools::headless::InputEvent> Script(const char* text) {
 }
 
 TEST(Replay, ScriptedPlayerServesMissesAndLosesALife) {
-    ENTER_PLAY_FOLDER_OR_SKIP();
+    ENTER_PLAY_FOLDER();
     PlayOptions options;
     options.seed = 7;
     options.frames = 900;
@@ -93,7 +93,7 @@ TEST(Replay, ScriptedPlayerServesMissesAndLosesALife) {
 }
 
 TEST(Replay, AutopilotOnTheBarrierAndDescentLevels) {
-    ENTER_PLAY_FOLDER_OR_SKIP();
+    ENTER_PLAY_FOLDER();
     PlayOptions barrier;
     barrier.level = 7;
     barrier.seed = 3;
@@ -124,7 +124,7 @@ TEST(Replay, AutopilotOnTheBarrierAndDescentLevels) {
 }
 
 TEST(Replay, LevelFileWithBothHazards) {
-    ENTER_PLAY_FOLDER_OR_SKIP();
+    ENTER_PLAY_FOLDER();
     PlayOptions options;
     options.levelFile =
         (std::filesystem::current_path() / "levels" / "05_event_horizon.lvl").string();
@@ -141,7 +141,7 @@ TEST(Replay, LevelFileWithBothHazards) {
 }
 
 TEST(Replay, EscapePausesAndSSavesTheScreen) {
-    ENTER_PLAY_FOLDER_OR_SKIP();
+    ENTER_PLAY_FOLDER();
     std::filesystem::remove("screen.bmp");
     PlayOptions options;
     options.seed = 2;

@@ -22,7 +22,7 @@
 #include "runtime/quads/quads.hpp"
 #include "runtime/support/random.hpp"
 #include "tests/game/presentation/headless_screen.hpp"
-#include "tests/tools/headless/game_folder.hpp"
+#include "tests/game_folder.hpp"
 
 namespace {
 
@@ -34,7 +34,7 @@ using runtime::input::headless::ScriptEvent;
 class Phases : public ::testing::Test {
   protected:
     void SetUp() override {
-        ENTER_PLAY_FOLDER_OR_SKIP();
+        ENTER_PLAY_FOLDER();
         StartQuietScreen();
         runtime::support::SeedRandom(3);
         createStarField();
@@ -169,7 +169,7 @@ class TitleMenu : public Phases {
   protected:
     void SetUp() override {
         Phases::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         enterMenu();
         // The stars far off to the side, so that they plot over no button.
         for (auto& star : Stars().stars)
@@ -289,7 +289,7 @@ class AfterPlay : public Phases {
   protected:
     void SetUp() override {
         Phases::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         tools::headless::PlayOptions options;
         options.frames = 0;  // the play pictures, quads and score digits, no frame
         tools::headless::Play(options);

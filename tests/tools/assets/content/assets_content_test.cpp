@@ -21,6 +21,7 @@
 #include "runtime/sound/headless/headless_sound.hpp"
 #include "runtime/sound/sound.hpp"
 #include "runtime/sprites/sprites.hpp"
+#include "tests/game_folder.hpp"
 
 namespace fs = std::filesystem;
 namespace gp = game::presentation;
@@ -28,12 +29,9 @@ namespace rsp = runtime::sprites;
 
 namespace {
 
-const fs::path kGameDir = TESSALY_GAME_DIR;
-
-#define SKIP_WITHOUT_ASSETS()                            \
-    if (!TESSALY_ASSETS_BUILT) {                         \
-        GTEST_SKIP() << "built with TESSALY_ASSETS=OFF"; \
-    }
+// The folder the play tests read: this build's own, or another build's in a build without
+// the assets.
+const fs::path kGameDir = TESSALY_PLAY_DATA_DIR;
 
 // What the game reads each entry into: 'S' sprite, 'T' texture sprite, 'W' sound.
 struct PackUse {
@@ -100,7 +98,7 @@ struct Loaded {
 class GameFolder : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!TESSALY_ASSETS_BUILT) return;
+        NEED_GAME_FOLDER(kGameDir);
         saved_ = fs::current_path();
         fs::current_path(kGameDir);
         runtime::images::RegisterJpegDecoder();
@@ -111,7 +109,7 @@ class GameFolder : public ::testing::Test {
         ASSERT_EQ(runtime::sound::InitSoundOutput(), 1);
     }
     void TearDown() override {
-        if (!TESSALY_ASSETS_BUILT) return;
+        if (saved_.empty()) return;
         gp::ClosePack();
         runtime::sound::ReleaseSoundOutput();
         runtime::screen::CloseScreenDisplay();
@@ -213,7 +211,6 @@ class GameFolder : public ::testing::Test {
 };
 
 TEST_F(GameFolder, EveryPackLoadsThroughTheGameReaderWithTheRightKinds) {
-    SKIP_WITHOUT_ASSETS();
     auto all = LoadAll();
     for (const PackUse& pack : ExpectedPacks()) {
         const auto& entries = all[pack.name];
@@ -235,7 +232,6 @@ TEST_F(GameFolder, EveryPackLoadsThroughTheGameReaderWithTheRightKinds) {
 }
 
 TEST_F(GameFolder, PictureSizesFitTheGameLayout) {
-    SKIP_WITHOUT_ASSETS();
     auto all = LoadAll();
     auto size = [&](const char* pack, std::size_t entry) {
         const auto& e = all[pack];
@@ -297,7 +293,6 @@ TEST_F(GameFolder, PictureSizesFitTheGameLayout) {
 
 // What play tests pixel by pixel must have solid pixels where the game expects them.
 TEST_F(GameFolder, PlayPicturesCollideWhereThePlayerExpects) {
-    SKIP_WITHOUT_ASSETS();
     LoadInto("level1.pak", Level1Numbers(), ExpectedPacks()[5].uses);
     // Ball, paddles and bricks have no see-through holes: the keyed drawing would show the
     // background through them.
@@ -329,7 +324,6 @@ TEST_F(GameFolder, PlayPicturesCollideWhereThePlayerExpects) {
 }
 
 TEST_F(GameFolder, MenuButtonsAnswerThePointer) {
-    SKIP_WITHOUT_ASSETS();
     std::vector<int> numbers;
     for (int n = 0; n <= 18; ++n)
         numbers.push_back(n);
@@ -348,7 +342,7 @@ TEST_F(GameFolder, MenuButtonsAnswerThePointer) {
 }
 
 TEST(GameMusic, EveryTrackThePhasesPlayIsAnMp3) {
-    SKIP_WITHOUT_ASSETS();
+    NEED_GAME_FOLDER(kGameDir);
     for (const char* name : {"introwin.mp3", "logo.mp3", "theme.mp3", "level00.mp3", "win.mp3",
                              "high.mp3", "credits.mp3"}) {
         std::vector<std::uint8_t> mp3 = ReadFile(kGameDir / "sfx" / name);
@@ -361,7 +355,7 @@ TEST(GameMusic, EveryTrackThePhasesPlayIsAnMp3) {
 }
 
 TEST(SampleLevels, AreWinnableEditorFilesCoveringEveryCodeAndHazard) {
-    SKIP_WITHOUT_ASSETS();
+    NEED_GAME_FOLDER(kGameDir);
     std::set<int> backgrounds, codes;
     bool barrier = false, descent = false;
     int files = 0;
@@ -409,7 +403,10 @@ TEST(SampleLevels, AreWinnableEditorFilesCoveringEveryCodeAndHazard) {
 
 // A second run of the builder gives the same bytes: packs, music, levels and banner.
 TEST(AssetBuilder, IsByteIdenticalFromRunToRun) {
-    SKIP_WITHOUT_ASSETS();
+    // The first run is this build's own game folder, which only a build with the assets has.
+    if (!TESSALY_ASSETS_BUILT)
+        GTEST_SKIP() << "built with TESSALY_ASSETS=OFF: no game folder of its own";
+    const fs::path builtFolder = TESSALY_GAME_DIR;
     fs::path temp = fs::temp_directory_path() / ("tessaly-assets-" + std::to_string(::getpid()));
     fs::remove_all(temp);
     std::string command = std::string("\"") + TESSALY_ASSETS_BUILDER + "\" --out \"" +
@@ -420,7 +417,7 @@ TEST(AssetBuilder, IsByteIdenticalFromRunToRun) {
     int compared = 0;
     for (const char* sub : {"data", "sfx", "levels"}) {
         for (const auto& item : fs::directory_iterator(temp / sub)) {
-            fs::path built = kGameDir / sub / item.path().filename();
+            fs::path built = builtFolder / sub / item.path().filename();
             ASSERT_TRUE(fs::exists(built)) << built;
             EXPECT_TRUE(ReadFile(item.path()) == ReadFile(built)) << built << " differs";
             ++compared;
