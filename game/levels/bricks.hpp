@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "game/presentation/packs/play_pack.hpp"
 #include "runtime/support/linked_list.hpp"
 
 // The bricks of the level being played, in layout order: row by row from the top, left to
@@ -13,6 +14,8 @@ inline constexpr int kFirstBrickCode = 100;  // 'd'
 inline constexpr int kLastBrickCode = 106;   // 'j'
 inline constexpr int kThreeHitBrick = 102;   // 'f'
 inline constexpr int kSteelBrick = 103;      // 'g', never destroyed
+static_assert(kFirstBrickCode == game::presentation::play_pack::kFirstBrick &&
+              kLastBrickCode == game::presentation::play_pack::kLastBrick);
 
 struct Brick {
     std::uint8_t code = 0;  // 100..106, or 0 for an empty cell of a level file

@@ -26,7 +26,7 @@ bool PaddleBounce(Ball& ball, int ballSprite) {
                                          kPaddleY) != 1)
         return false;
     ball.paddleCooldown.on = true;
-    PlaySoundOnce(0);
+    PlaySoundOnce(play_pack::kPaddleBounceSound);
     // The old direction is not looked at: a ball coming in from the right can leave
     // straight up or to the right. Only a ball on the paddle's left end is sent back left.
     ball.dx = ball.dx + runtime::support::RandomUpTo(5) + 1;
@@ -56,9 +56,9 @@ void LoseMainBall() {
     s.ghost.x = std::int16_t(s.ball.x - 10);
     s.ghost.y = 600;
     s.ghost.alpha = 170;
-    PlaySoundOnce(9);
+    PlaySoundOnce(play_pack::kBallLostSound);
     state::Game().lives -= 1;
-    s.paddleSprite = 1;
+    s.paddleSprite = play_pack::kPaddle;
     s.ammunition = 0;
     s.gunOn = false;
     s.rocket.state = RocketState::None;
@@ -127,15 +127,18 @@ void Serve() {
 
 void DrawBallGlows() {
     PlayState& s = Play();
-    runtime::quads::DrawQuadSprite(0, s.ball.x - 8, s.ball.y - 8, 80);
-    if (s.extraA.active) runtime::quads::DrawQuadSprite(0, s.extraA.x - 8, s.extraA.y - 8, 80);
-    if (s.extraB.active) runtime::quads::DrawQuadSprite(0, s.extraB.x - 8, s.extraB.y - 8, 80);
+    using runtime::quads::DrawQuadSprite;
+    DrawQuadSprite(play_pack::kBallGlowQuad, s.ball.x - 8, s.ball.y - 8, 80);
+    if (s.extraA.active)
+        DrawQuadSprite(play_pack::kBallGlowQuad, s.extraA.x - 8, s.extraA.y - 8, 80);
+    if (s.extraB.active)
+        DrawQuadSprite(play_pack::kBallGlowQuad, s.extraB.x - 8, s.extraB.y - 8, 80);
 }
 
 void DrawGhost() {
     Ghost& ghost = Play().ghost;
     if (ghost.shown == 0) return;
-    runtime::quads::DrawQuadSprite(7, ghost.x, ghost.y, ghost.alpha);
+    runtime::quads::DrawQuadSprite(play_pack::kGhostQuad, ghost.x, ghost.y, ghost.alpha);
     ghost.y = std::int16_t(ghost.y - 2);
     ghost.alpha = std::int16_t(ghost.alpha - 2);
     if (ghost.alpha < 1) ghost.shown = 0;

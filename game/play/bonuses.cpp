@@ -20,17 +20,15 @@ using runtime::sprites::SpritePixelsOverlap;
 using runtime::support::RandomUpTo;
 
 // Capsule pictures, which are also their kinds.
-enum Capsules {
-    kPowerCapsule = 19,
-    kWideCapsule = 21,
-    kSmallCapsule = 23,
-    kGunCapsule = 26,
-    kMultiBallCapsule = 34,
-    kReverseCapsule = 42,
-    kDropCapsule = 43,
-    kRocketCapsule = 46,
-    kFirstLetterCapsule = 69,  // 69..72: letters 1..4
-};
+using play_pack::kDropCapsule;
+using play_pack::kFirstLetterCapsule;
+using play_pack::kGunCapsule;
+using play_pack::kMultiBallCapsule;
+using play_pack::kPowerCapsule;
+using play_pack::kReverseCapsule;
+using play_pack::kRocketCapsule;
+using play_pack::kSmallCapsule;
+using play_pack::kWideCapsule;
 
 inline constexpr int kGaugeFull = 184;
 
@@ -69,7 +67,7 @@ void BonusRoll(int x, int y) {
             case 19:
             case 20:
             case 21:
-                if (s.letterLevel && !s.letters[r - 17]) picture = kFirstLetterCapsule + (r - 18);
+                if (s.letterLevel && !s.letters[r - 17]) picture = play_pack::LetterCapsule(r - 17);
                 break;
             default:
                 break;
@@ -111,42 +109,42 @@ bool Catch(Capsule& capsule) {
     switch (capsule.picture) {
         case kPowerCapsule:
             s.gauge += 20;
-            PlaySoundOnce(6);
+            PlaySoundOnce(play_pack::kGoodCapsuleSound);
             return true;
         case kWideCapsule:
         case kSmallCapsule:
             DisarmGun(s);
             s.reversedControls = false;
             if (capsule.picture == kWideCapsule) {
-                s.paddleSprite = 22;
+                s.paddleSprite = play_pack::kWidePaddle;
                 LimitPaddle(703);
-                PlaySoundOnce(6);
+                PlaySoundOnce(play_pack::kGoodCapsuleSound);
             } else {
-                s.paddleSprite = 24;
+                s.paddleSprite = play_pack::kSmallPaddle;
                 LimitPaddle(752);
-                PlaySoundOnce(8);
+                PlaySoundOnce(play_pack::kBadCapsuleSound);
             }
             return true;
         case kGunCapsule:
-            s.paddleSprite = 25;
+            s.paddleSprite = play_pack::kGunPaddle;
             s.reversedControls = false;
             s.ammunition = 15;
             s.gunOn = true;
             s.gunCooldown = 0;
             LimitPaddle(735);
-            PlaySoundOnce(6);
+            PlaySoundOnce(play_pack::kGoodCapsuleSound);
             return true;
         case kReverseCapsule:
             s.reversedControls = true;
             DisarmGun(s);
             LimitPaddle(735);
-            PlaySoundOnce(8);
+            PlaySoundOnce(play_pack::kBadCapsuleSound);
             return true;
         case kDropCapsule:
             s.dropOn = true;
             s.dropCounter = 0;
             capsule.picture = 0;
-            PlaySoundOnce(8);
+            PlaySoundOnce(play_pack::kBadCapsuleSound);
             return true;
         case kRocketCapsule:
             s.rocket.state = RocketState::Armed;
@@ -154,10 +152,10 @@ bool Catch(Capsule& capsule) {
             s.rocket.flameTick = 0;
             s.rocket.x = s.paddleX + 23;
             s.rocket.y = 555;
-            s.paddleSprite = 1;
+            s.paddleSprite = play_pack::kPaddle;
             DisarmGun(s);
             LimitPaddle(735);
-            PlaySoundOnce(6);
+            PlaySoundOnce(play_pack::kGoodCapsuleSound);
             return true;
         case kMultiBallCapsule:
             if (!s.multiBall) {
@@ -173,14 +171,14 @@ bool Catch(Capsule& capsule) {
             } else {
                 return false;  // both extra balls in play: it falls on
             }
-            PlaySoundOnce(6);
+            PlaySoundOnce(play_pack::kGoodCapsuleSound);
             return true;
         default:
             if (capsule.picture >= kFirstLetterCapsule &&
                 capsule.picture < kFirstLetterCapsule + 4) {
                 s.letters[capsule.picture - kFirstLetterCapsule + 1] = true;
                 capsule.picture = 0;
-                PlaySoundOnce(10);
+                PlaySoundOnce(play_pack::kLetterSound);
             }
             return true;
     }
@@ -213,9 +211,9 @@ bool UpdateGun() {
             s.ammunition -= 1;
             if (s.ammunition < 1) {
                 s.gunOn = false;
-                s.paddleSprite = 1;
+                s.paddleSprite = play_pack::kPaddle;
             }
-            PlaySoundOnce(7);
+            PlaySoundOnce(play_pack::kShotSound);
             shot.active = true;
             shot.x = s.paddleX;
             shot.y = 560;
@@ -225,7 +223,7 @@ bool UpdateGun() {
     for (int i = 1; i <= kShotSlots; ++i) {
         Shot& shot = s.shots[i];
         if (!shot.active) continue;
-        DrawSpriteKeyed(27, shot.x, shot.y);
+        DrawSpriteKeyed(play_pack::kShot, shot.x, shot.y);
         shot.y -= 6;
         if (shot.y < -20) shot.active = false;
     }
@@ -238,8 +236,8 @@ bool UpdateGun() {
         runtime::support::ResetList(bricks);
         while (Brick* brick = runtime::support::NextElement(bricks)) {
             const int sprite = BrickSprite(*brick);
-            if (sprite < 0 ||
-                SpritePixelsOverlap(27, shot.x, shot.y, sprite, brick->x - 5, brick->y) != 1)
+            if (sprite < 0 || SpritePixelsOverlap(play_pack::kShot, shot.x, shot.y, sprite,
+                                                  brick->x - 5, brick->y) != 1)
                 continue;
             shot.active = false;
             if (HitCurrentBrickWithoutBall()) return true;
@@ -253,14 +251,15 @@ void DrawShotGlows() {
     PlayState& s = Play();
     for (int i = 1; i <= kShotSlots; ++i) {
         const Shot& shot = s.shots[i];
-        if (shot.active) runtime::quads::DrawQuadSprite(6, shot.x, shot.y - 21, 60);
+        if (shot.active)
+            runtime::quads::DrawQuadSprite(play_pack::kShotGlowQuad, shot.x, shot.y - 21, 60);
     }
 }
 
 void DrawAmmunition() {
     PlayState& s = Play();
     if (s.ammunition < 1) return;
-    DrawSpriteKeyed(29, 700, 350);
+    DrawSpriteKeyed(play_pack::kAmmunitionPanel, 700, 350);
     state::DrawDigits(runtime::support::NumberText(s.ammunition), s.ammunition < 10 ? 730 : 710,
                       413);
 }
@@ -269,9 +268,9 @@ bool UpdateFlyingRocket() {
     PlayState& s = Play();
     Rocket& rocket = s.rocket;
     if (rocket.state != RocketState::Flying) return false;
-    DrawSpriteKeyed(44, rocket.x, rocket.y);
-    runtime::sprites::SetSpriteClip(45, rocket.flameOffset, 0, 16, 28);
-    DrawSpriteKeyed(45, rocket.x + 1, rocket.y + 28);
+    DrawSpriteKeyed(play_pack::kRocket, rocket.x, rocket.y);
+    runtime::sprites::SetSpriteClip(play_pack::kRocketFlame, rocket.flameOffset, 0, 16, 28);
+    DrawSpriteKeyed(play_pack::kRocketFlame, rocket.x + 1, rocket.y + 28);
     if (++rocket.flameTick == 2) {
         rocket.flameOffset += 16;
         rocket.flameTick = 0;
@@ -286,7 +285,8 @@ bool UpdateFlyingRocket() {
     runtime::support::ResetList(bricks);
     while (Brick* brick = runtime::support::NextElement(bricks)) {
         if (!game::levels::IsBrickCode(brick->code)) continue;
-        if (SpritePixelsOverlap(44, rocket.x, rocket.y, brick->code, brick->x, brick->y) != 1)
+        if (SpritePixelsOverlap(play_pack::kRocket, rocket.x, rocket.y, brick->code, brick->x,
+                                brick->y) != 1)
             continue;
         return HitCurrentBrickWithoutBall();
     }
@@ -298,41 +298,41 @@ void UpdateArmedRocket() {
     Rocket& rocket = s.rocket;
     if (rocket.state != RocketState::Armed) return;
     rocket.x = s.paddleX + 23;
-    DrawSpriteKeyed(44, rocket.x, rocket.y);
+    DrawSpriteKeyed(play_pack::kRocket, rocket.x, rocket.y);
     // Held, not pressed: a rocket armed while the button is down goes at once.
     if (runtime::input::MouseButtonDown(1) == 1) {
-        PlaySoundOnce(7);
+        PlaySoundOnce(play_pack::kShotSound);
         rocket.state = RocketState::Flying;
     }
 }
 
 void DrawGauge() {
     PlayState& s = Play();
-    DrawSpriteKeyed(13, 5, 350);
+    DrawSpriteKeyed(play_pack::kGaugeFrame, 5, 350);
     const int g = s.gauge;
     if (g >= 185) {
-        runtime::sprites::SetSpriteClip(16, 0, 0, 71, 184);
-        DrawSpriteKeyed(16, 5, 350);
+        runtime::sprites::SetSpriteClip(play_pack::kGaugeFill, 0, 0, 71, 184);
+        DrawSpriteKeyed(play_pack::kGaugeFill, 5, 350);
     } else {
         // The fill rises from y 534.
-        runtime::sprites::SetSpriteClip(16, 0, 184 - g, 71, g);
-        DrawSpriteKeyed(16, 5, 534 - g);
+        runtime::sprites::SetSpriteClip(play_pack::kGaugeFill, 0, 184 - g, 71, g);
+        DrawSpriteKeyed(play_pack::kGaugeFill, 5, 534 - g);
     }
 }
 
 void UpdateDoubleScore() {
     PlayState& s = Play();
     if (s.doubleScoreCounter == 1) {
-        PlaySoundOnce(4);
-        PlaySoundOnce(5);
+        PlaySoundOnce(play_pack::kFanfareSound);
+        PlaySoundOnce(play_pack::kFanfareSparkleSound);
     }
     if (s.gauge >= kGaugeFull) {
         s.doubleScoreCounter += 1;
         if (s.doubleScoreBannerX >= -599) {
-            DrawSpriteKeyed(17, s.doubleScoreBannerX, 150);
+            DrawSpriteKeyed(play_pack::kDoubleScoreBanner, s.doubleScoreBannerX, 150);
             s.doubleScoreBannerX -= 7;
         }
-        DrawSpriteKeyed(18, 315, 20);
+        DrawSpriteKeyed(play_pack::kDoubleScoreBadge, 315, 20);
     }
     if (s.doubleScoreCounter == 500) {
         s.doubleScoreCounter = 0;
@@ -370,7 +370,7 @@ void UpdateFountain() {
         if (p.y < -32.0f || p.x < -32.0f || p.x > 832.0f) StartParticle(p);
         if (shown && i <= 150) {
             // Rounded to the nearest integer, halves to even, as the processor's rounding does.
-            runtime::quads::DrawQuadSprite(5, int(std::nearbyint(p.x)),
+            runtime::quads::DrawQuadSprite(play_pack::kFountainQuad, int(std::nearbyint(p.x)),
                                            int(std::nearbyint(p.y - 10.0f)), 50);
         }
     }
@@ -382,10 +382,11 @@ void DrawLetterPanel() {
     if (level != 2 && level != 5 && level != 8 && level != 13) return;
     if (s.letterAwardState != 0) return;
     s.letterLevel = true;
-    DrawSpriteKeyed(68, 640, 340);
+    DrawSpriteKeyed(play_pack::kLetterPanel, 640, 340);
     static constexpr int kLetterY[5] = {0, 380, 427, 472, 517};
     for (int i = 1; i <= 4; ++i)
-        DrawSpriteKeyed(s.letters[i] ? 58 + 2 * i : 59 + 2 * i, 690, kLetterY[i]);
+        DrawSpriteKeyed(s.letters[i] ? play_pack::LitLetter(i) : play_pack::DimLetter(i), 690,
+                        kLetterY[i]);
 }
 
 void UpdateLetterAward() {
@@ -394,10 +395,10 @@ void UpdateLetterAward() {
         s.letterAwardState = 1;
         s.letterAwardX = 800;
         state::AddScore(2000);
-        PlaySoundOnce(12);
+        PlaySoundOnce(play_pack::kLetterSetSound);
     }
     if (s.letterAwardState != 1) return;
-    DrawSpriteKeyed(73, s.letterAwardX, 130);
+    DrawSpriteKeyed(play_pack::kLetterSetBanner, s.letterAwardX, 130);
     s.letterAwardX -= 7;
     if (s.letterAwardX < -800) s.letterAwardState = 2;
 }

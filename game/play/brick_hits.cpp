@@ -24,7 +24,7 @@ bool DestroyCurrentBrick(bool byBall) {
     PlayState& s = Play();
     state::GameState& game = state::Game();
     Brick& brick = *Bricks().Current();
-    PlaySoundOnce(1);
+    PlaySoundOnce(play_pack::kBrickDestroyedSound);
     if (byBall) {
         s.streakShown = true;
         s.streakTimer = 60;
@@ -52,7 +52,7 @@ bool DamageThreeHitBrick() {
     Brick& brick = *Bricks().Current();
     brick.hits -= 1;
     if (brick.hits >= 1) {
-        PlaySoundOnce(2);
+        PlaySoundOnce(play_pack::kBrickHitSound);
         return false;
     }
     return DestroyCurrentBrick(true);
@@ -67,7 +67,7 @@ bool HitCurrentBrickWithoutBall() {
         case game::levels::kThreeHitBrick:
             return DamageThreeHitBrick();
         case game::levels::kSteelBrick:
-            PlaySoundOnce(2);
+            PlaySoundOnce(play_pack::kBrickHitSound);
             return false;
         default:
             return DestroyCurrentBrick(false);
@@ -106,7 +106,7 @@ bool BallAgainstBricks(Ball& ball, int ballSprite) {
                 ball.brickCooldown.on = true;
                 return DamageThreeHitBrick();
             case game::levels::kSteelBrick:
-                PlaySoundOnce(2);
+                PlaySoundOnce(play_pack::kBrickHitSound);
                 return false;
             default:
                 return DestroyCurrentBrick(true);
@@ -137,21 +137,23 @@ void DrawEffects() {
     for (int i = 1; i <= kEffectSlots; ++i) {
         Effect& effect = s.effects[i];
         if (!effect.active) continue;
-        runtime::quads::ResizeQuadSprite(1, effect.flashSize, effect.flashSize);
+        runtime::quads::ResizeQuadSprite(play_pack::kFlashQuad, effect.flashSize, effect.flashSize);
         effect.flashSize += 2;
         effect.flashX -= 1;
         effect.flashY -= 1;
         // Seventeen 30 x 27 frames of the explosion strip, three display frames each,
         // holding the last one.
-        runtime::sprites::SetSpriteClip(11, effect.stripOffset, 0, 30, 27);
-        DrawSpriteKeyed(11, effect.explosionX, effect.explosionY);
+        runtime::sprites::SetSpriteClip(play_pack::kExplosionStrip, effect.stripOffset, 0, 30, 27);
+        DrawSpriteKeyed(play_pack::kExplosionStrip, effect.explosionX, effect.explosionY);
         if (++effect.frameTick == 3) {
             if (effect.stripOffset < 480) effect.stripOffset += 30;
             effect.frameTick = 0;
         }
-        runtime::quads::DrawQuadSprite(1, effect.flashX, effect.flashY, effect.alpha);
+        runtime::quads::DrawQuadSprite(play_pack::kFlashQuad, effect.flashX, effect.flashY,
+                                       effect.alpha);
         effect.alpha -= 4;
-        runtime::quads::DrawQuadSprite(3, effect.popupX, effect.popupY, effect.alpha);
+        runtime::quads::DrawQuadSprite(play_pack::kPopupQuad, effect.popupX, effect.popupY,
+                                       effect.alpha);
         effect.popupY -= 1;
         if (effect.alpha < 10) effect.active = false;
     }
@@ -167,7 +169,7 @@ void TickBrickCooldowns() {
 void UpdateStreak() {
     PlayState& s = Play();
     if (!s.streakShown) return;
-    DrawSpriteKeyed(20, 630, 35);
+    DrawSpriteKeyed(play_pack::kStreakLabel, 630, 35);
     state::DrawDigits(runtime::support::NumberText(s.streakCount), 730, 40);
     // Paid out 60 frames after the last counted destruction.
     if (--s.streakTimer < 1) {
@@ -183,11 +185,11 @@ void UpdateStreakAward() {
         s.streakAwardShown = true;
         s.streakAwardX = 820;
         state::AddScore(1000);
-        PlaySoundOnce(4);
-        PlaySoundOnce(5);
+        PlaySoundOnce(play_pack::kFanfareSound);
+        PlaySoundOnce(play_pack::kFanfareSparkleSound);
     }
     if (!s.streakAwardShown) return;
-    DrawSpriteKeyed(30, s.streakAwardX, 150);
+    DrawSpriteKeyed(play_pack::kStreakOfTenBanner, s.streakAwardX, 150);
     s.streakAwardX -= 7;
     if (s.streakAwardX < -820) s.streakAwardShown = false;
 }

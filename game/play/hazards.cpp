@@ -15,7 +15,7 @@ using runtime::sprites::SetSpriteClip;
 
 namespace {
 
-constexpr int kBarrierSprite = 75;
+constexpr int kBarrierSprite = play_pack::kBarrier;
 constexpr int kBarrierY = 450;
 
 void MoveAllBricks(int pixels) {
@@ -68,14 +68,14 @@ void UpdateBarrier() {
     BarrierTest(s.extraA, kExtraBallSprite);
     BarrierTest(s.extraB, kExtraBallSprite);
     TickCooldown(s.barrierCooldown, 10);
-    DrawSpriteKeyed(76, 0, 443);
-    DrawSpriteKeyed(77, 780, 443);
+    DrawSpriteKeyed(play_pack::kLeftBarrierPost, 0, 443);
+    DrawSpriteKeyed(play_pack::kRightBarrierPost, 780, 443);
 }
 
 void DrawBarrierGlow() {
     if (!BarrierEnabled() || !Play().barrierUp) return;
     for (int k = 0; k <= 25; ++k)
-        runtime::quads::DrawQuadSprite(11, 32 * k, 445, 60);
+        runtime::quads::DrawQuadSprite(play_pack::kBarrierGlowQuad, 32 * k, 445, 60);
 }
 
 bool DescentEnabled() {
@@ -86,7 +86,7 @@ bool DescentEnabled() {
 void DrawLamp() {
     if (!DescentEnabled()) return;
     PlayState& s = Play();
-    runtime::quads::DrawQuadSprite(10, 350, 15, s.lampAlpha);
+    runtime::quads::DrawQuadSprite(play_pack::kLampQuad, 350, 15, s.lampAlpha);
     s.lampAlpha += s.lampUp ? 2 : -2;
     if (s.lampAlpha >= 251) s.lampUp = false;
     if (s.lampAlpha < 5) s.lampUp = true;
@@ -102,7 +102,7 @@ void UpdateDescent() {
     if (game.levelNumber == 6 || game.descentFlag == 1) step += 1;
     if (game.levelNumber == 12 || game.descentFlag == 1) step += 3;
     MoveAllBricks(step);
-    runtime::sound::PlaySoundOnce(11);
+    runtime::sound::PlaySoundOnce(play_pack::kDescentSound);
     s.descentTimer = 0;
 }
 
@@ -112,7 +112,7 @@ void UpdateBrickDrop() {
     MoveAllBricks(1);
     if (++s.dropCounter == 33) {
         s.dropOn = false;
-        runtime::sound::PlaySoundOnce(1);
+        runtime::sound::PlaySoundOnce(play_pack::kBrickDestroyedSound);
     }
 }
 

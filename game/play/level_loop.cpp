@@ -3,6 +3,7 @@
 #include "game/levels/bricks.hpp"
 #include "game/levels/level_table.hpp"
 #include "game/play/steps.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
 #include "game/state/game_state.hpp"
 #include "runtime/input/input.hpp"
 #include "runtime/quads/quads.hpp"
@@ -19,6 +20,9 @@ using runtime::sprites::SetSpriteClip;
 using state::Game;
 
 namespace {
+
+// The sprite the screen is copied into for "screen.bmp".
+constexpr int kScreenshot = 500;
 
 // The picture behind the level: by the level's place in its group of five in the full
 // game, by the file's background code for a level file.
@@ -40,7 +44,7 @@ void DrawBackground() {
     // The level-2 decoration sinks one pixel every six frames until it is out of sight.
     if (game.levelNumber == 2 && game.playMode == state::PlayMode::FullGame &&
         game.decorationHeight < 700) {
-        DrawSpriteKeyed(53, 450, game.decorationHeight);
+        DrawSpriteKeyed(play_pack::kPlanet, 450, game.decorationHeight);
         if (++s.decorationTick > 5) {
             game.decorationHeight += 1;
             s.decorationTick = 0;
@@ -53,7 +57,8 @@ void DrawBricks() {
     for (const game::levels::Brick& brick : game::levels::Bricks()) {
         if (!game::levels::IsBrickCode(brick.code)) continue;
         DrawSpriteKeyed(brick.code, brick.x, brick.y);
-        if (brick.hits >= 1) DrawSpriteKeyed(348 + brick.hits, brick.x + 8, brick.y + 8);
+        if (brick.hits >= 1)
+            DrawSpriteKeyed(play_pack::HitsLeftMark(brick.hits), brick.x + 8, brick.y + 8);
     }
 }
 
@@ -75,18 +80,19 @@ void GlowPass() {
 void DrawIntroOverlay() {
     PlayState& s = Play();
     if (s.introCounter >= 300) return;
-    DrawSpriteKeyed(36, 100, 0);
-    runtime::sprites::SelectTarget(36);
-    SetSpriteClip(36, 0, 0, 600, 2);
-    DrawSprite(36, 0, 598);
-    SetSpriteClip(36, 0, 2, 600, 600);
-    DrawSprite(36, 0, 0);
+    constexpr int kLattice = play_pack::kIntroLattice;
+    DrawSpriteKeyed(kLattice, 100, 0);
+    runtime::sprites::SelectTarget(kLattice);
+    SetSpriteClip(kLattice, 0, 0, 600, 2);
+    DrawSprite(kLattice, 0, 598);
+    SetSpriteClip(kLattice, 0, 2, 600, 600);
+    DrawSprite(kLattice, 0, 0);
     runtime::sprites::SelectTarget(-1);
-    DrawSpriteKeyed(37, 90, 0);
-    DrawSpriteKeyed(37, 690, 0);
-    DrawSpriteKeyed(14, 100, s.introTitleY);
+    DrawSpriteKeyed(play_pack::kSidePost, 90, 0);
+    DrawSpriteKeyed(play_pack::kSidePost, 690, 0);
+    DrawSpriteKeyed(play_pack::kGetReadyTitle, 100, s.introTitleY);
     s.introTitleY += 3;
-    if (++s.introCounter == 20) runtime::sound::PlaySoundOnce(3);
+    if (++s.introCounter == 20) runtime::sound::PlaySoundOnce(play_pack::kGetReadySound);
 }
 
 }  // namespace
@@ -118,7 +124,7 @@ LevelOutcome playFrame() {
         runtime::sound::PlayMedia(0);
     }
     DrawBackground();
-    DrawSpriteKeyed(33, 0, 0);
+    DrawSpriteKeyed(play_pack::kPlayfieldFrame, 0, 0);
     DrawLetterPanel();
     UpdateBarrier();
     UpdateExtraBalls();
@@ -158,8 +164,8 @@ LevelOutcome playFrame() {
     runtime::input::ReadKeyboard();
     if (runtime::input::KeyIsDown(runtime::input::KeyS)) {
         // Held down, it saves the screen on every frame.
-        runtime::sprites::CaptureSprite(500, 0, 0, 800, 600);
-        runtime::sprites::SaveSpriteBitmap(500, "screen.bmp");
+        runtime::sprites::CaptureSprite(kScreenshot, 0, 0, 800, 600);
+        runtime::sprites::SaveSpriteBitmap(kScreenshot, "screen.bmp");
     }
     if (runtime::input::KeyIsDown(runtime::input::KeyEscape)) return LevelOutcome::Paused;
     return LevelOutcome::None;
@@ -181,11 +187,11 @@ PauseOutcome runPause() {
     int q = 0;
     for (;;) {
         // Drawn over the last frame of play, which stays on screen behind the banner.
-        DrawSprite(47, p, 200);
-        DrawSprite(47, p + 800, 200);
-        DrawSpriteKeyed(49, q, 200);
-        DrawSpriteKeyed(49, q + 800, 200);
-        DrawSpriteKeyed(48, 0, 200);
+        DrawSprite(play_pack::kPauseBand, p, 200);
+        DrawSprite(play_pack::kPauseBand, p + 800, 200);
+        DrawSpriteKeyed(play_pack::kPauseSparks, q, 200);
+        DrawSpriteKeyed(play_pack::kPauseSparks, q + 800, 200);
+        DrawSpriteKeyed(play_pack::kPauseText, 0, 200);
         p -= 2;
         q -= 1;
         if (p <= -800) p = 0;
@@ -194,7 +200,8 @@ PauseOutcome runPause() {
         runtime::input::ReadKeyboard();
         if (runtime::input::KeyIsDown(runtime::input::KeySpace)) {
             runtime::screen::FillTarget(0, 0, 0);
-            if (Game().playMode == state::PlayMode::FullGame) DrawSprite(900, 0, 210);
+            if (Game().playMode == state::PlayMode::FullGame)
+                DrawSprite(game::presentation::kLoadingPicture, 0, 210);
             runtime::screen::PresentFrame();
             return PauseOutcome::QuitToMenu;
         }

@@ -27,7 +27,7 @@ void ResetLevelState() {
     s.ghost = Ghost{};
     s.paddleX = 200;
     s.paddleY = kPaddleY;
-    s.paddleSprite = 1;
+    s.paddleSprite = play_pack::kPaddle;
     s.reversedControls = false;
 
     for (Effect& effect : s.effects)
@@ -62,7 +62,7 @@ void ResetLevelState() {
 void ResetGameState() {
     state.streakShown = false;
     state.streakCount = 0;
-    state.paddleSprite = 1;
+    state.paddleSprite = play_pack::kPaddle;
 }
 
 }  // namespace game::play

@@ -2,10 +2,15 @@
 
 #include <cstdint>
 
+#include "game/presentation/packs/play_pack.hpp"
+
 // Everything that moves during a level: the balls, the paddle, the capsules and power-ups,
 // the effects and the hazards. One record for the whole game; the level frame loop and its
 // pieces read and change it in a fixed order every frame.
 namespace game::play {
+
+// The pictures, quad sprites and sounds of play, by name.
+namespace play_pack = game::presentation::play_pack;
 
 // A flag with a frame counter: set by an event, cleared after a number of frames.
 struct Cooldown {
@@ -84,7 +89,7 @@ struct PlayState {
     bool multiBall = false;
     std::int32_t paddleX = 200;
     std::int32_t paddleY = kPaddleY;
-    int paddleSprite = 1;
+    int paddleSprite = play_pack::kPaddle;
     bool reversedControls = false;
     Ghost ghost;
 

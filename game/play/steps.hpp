@@ -7,9 +7,9 @@
 // level can end inside it (the last counted brick destroyed, or the last life lost).
 namespace game::play {
 
-// Sprite numbers of the two ball pictures.
-inline constexpr int kMainBallSprite = 0;
-inline constexpr int kExtraBallSprite = 35;
+// The pictures the balls are drawn and tested with.
+inline constexpr int kMainBallSprite = play_pack::kBall;
+inline constexpr int kExtraBallSprite = play_pack::kExtraBall;
 
 // ---- Balls and paddle ----
 void TickCooldown(Cooldown& cooldown, int frames);

@@ -1,10 +1,13 @@
 #include "game/state/game_state.hpp"
 
+#include "game/presentation/packs/play_pack.hpp"
 #include "runtime/sprites/sprites.hpp"
 #include "runtime/support/text.hpp"
 
 namespace game::state {
 namespace {
+
+namespace play_pack = game::presentation::play_pack;
 
 GameState state;
 
@@ -20,7 +23,8 @@ void AddScore(std::int32_t points) {
 
 void DrawDigits(std::string_view text, int x, int y) {
     for (const char c : text) {
-        runtime::sprites::DrawSpriteKeyed(int(static_cast<unsigned char>(c)) + 252, x, y);
+        const int sprite = kFirstScoreDigit - '0' + static_cast<unsigned char>(c);
+        runtime::sprites::DrawSpriteKeyed(sprite, x, y);
         x += 32;
     }
 }
@@ -46,7 +50,7 @@ void drawScore() {
 
 void drawLives() {
     for (int i = 1; i <= state.lives; ++i)
-        runtime::sprites::DrawSpriteKeyed(15, 630 + 32 * i, 30);
+        runtime::sprites::DrawSpriteKeyed(play_pack::kLifeIcon, 630 + 32 * i, 30);
 }
 
 void drawHud() {

@@ -38,8 +38,12 @@ GameState& Game();
 // 32-bit register would.
 void AddScore(std::int32_t points);
 
+// The score digits '0' to '9' are sprites 300 to 309, read from "data\sc.pak" at the start
+// of a game.
+inline constexpr int kFirstScoreDigit = 300;
+
 // Each character as the sprite numbered its code plus 252, 32 pixels apart: the digits
-// '0' to '9' are the score digit sprites 300 to 309.
+// '0' to '9' are the score digit sprites.
 void DrawDigits(std::string_view text, int x, int y);
 
 // Nine digits with leading zeros; from 1,000,000,000 on the text is left as it was.

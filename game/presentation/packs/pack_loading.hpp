@@ -8,6 +8,10 @@
 // number (a sound number keeps its sound).
 namespace game::presentation {
 
+// The loading picture, shown at (0, 210) on a cleared screen before a long load. The packs of
+// the pacing window, the logo and the menu all read it; a game start keeps it.
+inline constexpr int kLoadingPicture = 900;
+
 struct PackTarget {
     enum Kind { Sprite, Texture, Sound } kind;
     int number;

@@ -2,6 +2,7 @@
 // cleared level, and the ending after the fifteenth, with its three scrolling layers.
 #include "game/play/play_state.hpp"
 #include "game/presentation/packs/pack_loading.hpp"
+#include "game/presentation/packs/play_pack.hpp"
 #include "game/presentation/sequences/phase_state.hpp"
 #include "game/state/game_state.hpp"
 #include "runtime/input/input.hpp"
@@ -18,6 +19,15 @@ namespace {
 namespace quads = runtime::quads;
 namespace sprites = runtime::sprites;
 using runtime::support::WaitMilliseconds;
+
+// "data\theend.pak", read into sprites 0 to 5: the three layers from far to near, the banner
+// and the two pages of text.
+constexpr int kFarLayer = 0;
+constexpr int kMiddleLayer = 1;
+constexpr int kNearLayer = 2;
+constexpr int kEndBanner = 3;
+constexpr int kFirstPage = 4;
+constexpr int kSecondPage = 5;
 
 LevelCompleteState g_complete;
 EndingState g_ending;
@@ -45,22 +55,22 @@ int& TextCounter() {
 bool levelCompleteFrame() {
     LevelCompleteState& s = g_complete;
     runtime::screen::FillTarget(0, 0, 0);
-    sprites::DrawSpriteKeyed(33, 0, 0);
+    sprites::DrawSpriteKeyed(play_pack::kPlayfieldFrame, 0, 0);
     s.rise -= 2;
     if (s.rise < -128) return false;
 
     // The light band turns two pixels to the left inside itself, leaving its clip set.
-    sprites::DrawSpriteKeyed(36, 0, 100);
-    turnLeftInPlace(36, 2, 600, 600);
-    sprites::DrawSpriteKeyed(37, 90, 0);
-    sprites::DrawSpriteKeyed(37, 690, 0);
+    sprites::DrawSpriteKeyed(play_pack::kIntroLattice, 0, 100);
+    turnLeftInPlace(play_pack::kIntroLattice, 2, 600, 600);
+    sprites::DrawSpriteKeyed(play_pack::kSidePost, 90, 0);
+    sprites::DrawSpriteKeyed(play_pack::kSidePost, 690, 0);
 
     quads::BeginQuadScene();
     quads::SetQuadBlend(5, 7);
-    quads::TurnQuadSprite(8, s.angle, 0);
+    quads::TurnQuadSprite(play_pack::kEmblemQuad, s.angle, 0);
     for (int y = 0; y <= 768; y += 128)
-        quads::DrawQuadSprite(9, 336, y, s.beamAlpha);
-    quads::DrawQuadSprite(8, s.driftX, s.rise, 255);
+        quads::DrawQuadSprite(play_pack::kBeamQuad, 336, y, s.beamAlpha);
+    quads::DrawQuadSprite(play_pack::kEmblemQuad, s.driftX, s.rise, 255);
     if (s.driftX < 336)
         ++s.driftX;
     else if (s.driftX > 336)
@@ -72,8 +82,8 @@ bool levelCompleteFrame() {
     if (s.beamAlpha > 130) s.beamDirection = 1;
     if (s.beamAlpha < 30) s.beamDirection = 0;
 
-    sprites::DrawSpriteKeyed(40, 325, -55);
-    sprites::DrawSpriteKeyed(41, 0, 150);
+    sprites::DrawSpriteKeyed(play_pack::kLevelCompleteMedal, 325, -55);
+    sprites::DrawSpriteKeyed(play_pack::kLevelCompleteBanner, 0, 150);
     game::state::drawHud();
     runtime::screen::PresentFrame();
     runtime::input::ReadKeyboard();
@@ -94,10 +104,10 @@ void runLevelComplete() {
 bool endingFrame() {
     EndingState& s = g_ending;
     runtime::screen::FillTarget(0, 0, 0);
-    sprites::DrawSprite(0, s.far, 0);
-    sprites::DrawSprite(0, s.far + 800, 0);
-    sprites::DrawSpriteKeyed(1, s.middle, 0);
-    sprites::DrawSpriteKeyed(1, s.middle + 800, 0);
+    sprites::DrawSprite(kFarLayer, s.far, 0);
+    sprites::DrawSprite(kFarLayer, s.far + 800, 0);
+    sprites::DrawSpriteKeyed(kMiddleLayer, s.middle, 0);
+    sprites::DrawSpriteKeyed(kMiddleLayer, s.middle + 800, 0);
     // The far layer moves every fifth frame, the middle one every second, the near one
     // every frame.
     if (++s.farCount == 5) {
@@ -114,17 +124,17 @@ bool endingFrame() {
     Wrap(s.near);
 
     quads::BeginQuadScene();
-    quads::TurnQuadSprite(8, s.angle, 0);
-    quads::DrawQuadSprite(8, s.driftX, 250, 255);
+    quads::TurnQuadSprite(play_pack::kEmblemQuad, s.angle, 0);
+    quads::DrawQuadSprite(play_pack::kEmblemQuad, s.driftX, 250, 255);
     quads::EndQuadScene();
     if (++s.angle > 360) s.angle = 0;
     if (s.driftX < 400) ++s.driftX;
 
-    sprites::DrawSpriteKeyed(2, s.near, 0);
-    sprites::DrawSpriteKeyed(2, s.near + 800, 0);
-    sprites::DrawSpriteKeyed(3, 0, 100);
-    sprites::DrawSpriteKeyed(4, 0, s.textY);
-    sprites::DrawSpriteKeyed(5, 0, s.textY + 600);
+    sprites::DrawSpriteKeyed(kNearLayer, s.near, 0);
+    sprites::DrawSpriteKeyed(kNearLayer, s.near + 800, 0);
+    sprites::DrawSpriteKeyed(kEndBanner, 0, 100);
+    sprites::DrawSpriteKeyed(kFirstPage, 0, s.textY);
+    sprites::DrawSpriteKeyed(kSecondPage, 0, s.textY + 600);
     if (++g_textCounter == 5) {
         g_textCounter = 0;
         --s.textY;
@@ -142,7 +152,7 @@ void runEnding() {
     WaitMilliseconds(500);
     runtime::sound::LoadMedia(0, "sfx\\high.mp3");  // played once
     runtime::sound::PlayMedia(0);
-    LoadPackSprites("data\\theend.pak", 0, 6);
+    LoadPackSprites("data\\theend.pak", kFarLayer, 6);
     g_ending = EndingState{};  // the text counter goes on from where it was
     while (endingFrame()) {
     }
