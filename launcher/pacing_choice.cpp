@@ -1,4 +1,5 @@
 #include "game/presentation/packs/pack.hpp"
+#include "game/presentation/packs/pack_loading.hpp"
 #include "launcher/launcher.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/input/input.hpp"
@@ -30,8 +31,11 @@ enum Sprite {
     Flare = 7,
     Highlight = 8,
     Title = 9,
-    Loading = 900
+    Loading = game::presentation::kLoadingPicture
 };
+
+// The quad sprites made from the flare and the highlight piece.
+enum Quad { FlareQuad = 0, HighlightQuad = 1 };
 
 void loadPictures() {
     struct Entry {
@@ -72,9 +76,9 @@ void scrollBackground() {
 void drawHighlight(int row) {
     quads::BeginQuadScene();
     quads::SetQuadBlend(5, 7);
-    quads::DrawQuadSprite(0, 10, -10, 150);
+    quads::DrawQuadSprite(FlareQuad, 10, -10, 150);
     for (int i = 0; i < 14; ++i)
-        quads::DrawQuadSprite(1, i * 32, row == 0 ? 98 : 145, 70);
+        quads::DrawQuadSprite(HighlightQuad, i * 32, row == 0 ? 98 : 145, 70);
     quads::EndQuadScene();
 }
 
@@ -88,8 +92,8 @@ std::optional<PacingMode> runPacingChoice() {
     loadPictures();
     runtime::sound::LoadMedia(0, "sfx\\introwin.mp3");
     runtime::sound::PlayMedia(0, gui::CurrentWindowHandle());
-    quads::MakeQuadSprite(0, Flare);
-    quads::MakeQuadSprite(1, Highlight);
+    quads::MakeQuadSprite(FlareQuad, Flare);
+    quads::MakeQuadSprite(HighlightQuad, Highlight);
 
     int titleX = 410;
     int frameCount = 0;

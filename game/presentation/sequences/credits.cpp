@@ -45,11 +45,19 @@ void Approach(int& value, int target) {
     if (target < value) --value;
 }
 
-// "data\credits.pak": the title, the first page, the ring's light, the backdrop and the
-// second page.
+// Sprites of "data\credits.pak": the title, the first page, the ring's light (the texture
+// of quad sprite 1), the backdrop and the second page.
+constexpr int kTitle = 0;
+constexpr int kFirstPage = 2;
+constexpr int kRingLight = 3;
+constexpr int kBackdrop = 4;  // 800 x 600, scrolled up
+constexpr int kSecondPage = 5;
+constexpr int kRingLightQuad = 1;
+
 constexpr PackTarget kCreditsPack[] = {
-    {PackTarget::Sprite, 0}, {PackTarget::Sprite, 2}, {PackTarget::Texture, 3},
-    {PackTarget::Sprite, 4}, {PackTarget::Sprite, 5},
+    {PackTarget::Sprite, kTitle},      {PackTarget::Sprite, kFirstPage},
+    {PackTarget::Texture, kRingLight}, {PackTarget::Sprite, kBackdrop},
+    {PackTarget::Sprite, kSecondPage},
 };
 
 constexpr int kRingPoints = 23;
@@ -91,13 +99,13 @@ void ringStep() {
         for (const float scale : kScales) {
             const int px = Nearest(x3 * scale / depth + 320.0f);
             const int py = Nearest(-(y3 * scale / depth) + 240.0f);
-            quads::DrawQuadSprite(1, px - 116, py + 31, 140);
+            quads::DrawQuadSprite(kRingLightQuad, px - 116, py + 31, 140);
         }
         // The mirror image: the same ring turned half round, 300 pixels to the right.
         for (const float scale : kScales) {
             const int px = Nearest(-x3 * scale / depth + 320.0f);
             const int py = Nearest(y3 * scale / depth + 240.0f);
-            quads::DrawQuadSprite(1, px + 184, py + 31, 140);
+            quads::DrawQuadSprite(kRingLightQuad, px + 184, py + 31, 140);
         }
     }
 }
@@ -105,26 +113,26 @@ void ringStep() {
 bool creditsFrame() {
     CreditsState& s = g_credits;
     runtime::screen::FillTarget(0, 0, 0);
-    sprites::DrawSprite(4, 0, s.backdropY);
-    sprites::DrawSprite(4, 0, s.backdropY + 600);
+    sprites::DrawSprite(kBackdrop, 0, s.backdropY);
+    sprites::DrawSprite(kBackdrop, 0, s.backdropY + 600);
     if (--s.backdropY <= -600) s.backdropY = 0;
     if (runtime::sound::MediaStatus() == 0) {
         runtime::sound::SeekMedia(0);
         runtime::sound::PlayMedia(0);
     }
-    // The title menu's animation, going on from its frame; sprite 329 is never shown.
+    // The title menu's animation, going on from its frame.
     int& frame = Menu().frame;
     sprites::DrawSpriteKeyed(frame, 0, 130);
-    if (++frame == 329) frame = 300;
+    if (++frame == kAnimationEnd) frame = kFirstAnimationFrame;
 
     quads::BeginQuadScene();
     quads::SetQuadBlend(5, 7);
     ringStep();
     quads::EndQuadScene();
 
-    sprites::DrawSpriteKeyed(0, 0, 15);
-    sprites::DrawSpriteKeyed(2, 0, s.textY);
-    sprites::DrawSpriteKeyed(5, 0, s.textY + 600);
+    sprites::DrawSpriteKeyed(kTitle, 0, 15);
+    sprites::DrawSpriteKeyed(kFirstPage, 0, s.textY);
+    sprites::DrawSpriteKeyed(kSecondPage, 0, s.textY + 600);
     int& counter = TextCounter();
     if (++counter == 5) {
         counter = 0;
@@ -141,14 +149,14 @@ void runCredits() {
     CreditsState& s = g_credits;
     s.backdropY = 0;
     runtime::screen::FillTarget(0, 0, 0);
-    sprites::DrawSprite(900, 0, 210);
+    sprites::DrawSprite(kLoadingPicture, 0, 210);
     runtime::screen::PresentFrame();
     runtime::support::WaitMilliseconds(1000);
-    LoadPackSprites("data\\wat.pak", 300, 30);
+    LoadPackSprites("data\\wat.pak", kFirstAnimationFrame, kAnimationFrames);
     LoadPackInto("data\\credits.pak", kCreditsPack);
     s.textY = 610;
     TextCounter() = 0;
-    quads::MakeQuadSprite(1, 3);
+    quads::MakeQuadSprite(kRingLightQuad, kRingLight);
     runtime::sound::LoadMedia(0, "sfx\\high.mp3");
     runtime::sound::PlayMedia(0);
     runtime::support::WaitMilliseconds(500);

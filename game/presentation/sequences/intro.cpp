@@ -27,12 +27,24 @@ bool SkippedOrClosed() {
            runtime::input::KeyIsDown(runtime::input::KeyEscape) != 0;
 }
 
-// "data\logo.pak": the intro's middle picture and band, the three dot textures, the
-// loading picture and the logo.
+// Sprites of "data\logo.pak": the intro's middle picture and band, the three dot textures,
+// the loading picture and the logo; the dots and the logo become quad sprites 0 to 3.
+constexpr int kMiddlePicture = 0;
+constexpr int kBand = 1;  // 800 x 20, turned inside itself every frame
+constexpr int kCyanDot = 2;
+constexpr int kMagentaDot = 3;
+constexpr int kGoldDot = 4;
+constexpr int kLogo = 5;  // 256 x 256
+constexpr int kCyanDotQuad = 0;
+constexpr int kMagentaDotQuad = 1;
+constexpr int kGoldDotQuad = 2;
+constexpr int kLogoQuad = 3;
+
 constexpr PackTarget kLogoPack[] = {
-    {PackTarget::Sprite, 0},  {PackTarget::Sprite, 1},  {PackTarget::Texture, 2},
-    {PackTarget::Texture, 3}, {PackTarget::Texture, 4}, {PackTarget::Sprite, 900},
-    {PackTarget::Texture, 5},
+    {PackTarget::Sprite, kMiddlePicture}, {PackTarget::Sprite, kBand},
+    {PackTarget::Texture, kCyanDot},      {PackTarget::Texture, kMagentaDot},
+    {PackTarget::Texture, kGoldDot},      {PackTarget::Sprite, kLoadingPicture},
+    {PackTarget::Texture, kLogo},
 };
 
 // Which quad sprite draws which cloud, how fast each turns and how bright its dots are.
@@ -43,8 +55,9 @@ struct CloudStyle {
     int alphaBase;  // -1: follows the zoom
 };
 constexpr CloudStyle kClouds[] = {
-    {1, 0, 0, 2, 2, 100}, {2, 2, 0, 4, 0, 10}, {3, 0, 5, 0, 1, 5},
-    {4, 5, 5, 0, 1, 4},   {5, 1, 1, 3, 1, -1},
+    {1, 0, 0, 2, kGoldDotQuad, 100},   {2, 2, 0, 4, kCyanDotQuad, 10},
+    {3, 0, 5, 0, kMagentaDotQuad, 5},  {4, 5, 5, 0, kMagentaDotQuad, 4},
+    {5, 1, 1, 3, kMagentaDotQuad, -1},
 };
 
 }  // namespace
@@ -68,7 +81,7 @@ bool logoFrame() {
     IntroState& s = g_intro;
     runtime::screen::FillTarget(0, 0, 0);
     quads::BeginQuadScene();
-    quads::DrawQuadSprite(3, 272, 172, s.logoAlpha);  // centres the 256 x 256 logo
+    quads::DrawQuadSprite(kLogoQuad, 272, 172, s.logoAlpha);  // centres the 256 x 256 logo
     quads::EndQuadScene();
     // Both steps run in one frame, so the turn at 255 already steps back to 254.
     if (s.logoRising) {
@@ -88,8 +101,10 @@ bool logoFrame() {
 void runLogo() {
     LoadPackInto("data\\logo.pak", kLogoPack);
     runtime::sound::LoadMedia(0, "sfx\\logo.mp3");  // started by the introduction
-    for (int q = 0; q < 4; ++q)
-        runtime::quads::MakeQuadSprite(q, q + 2);
+    runtime::quads::MakeQuadSprite(kCyanDotQuad, kCyanDot);
+    runtime::quads::MakeQuadSprite(kMagentaDotQuad, kMagentaDot);
+    runtime::quads::MakeQuadSprite(kGoldDotQuad, kGoldDot);
+    runtime::quads::MakeQuadSprite(kLogoQuad, kLogo);
     g_intro.logoAlpha = 0;
     g_intro.logoRising = true;
     while (logoFrame()) {
@@ -104,12 +119,12 @@ bool introFrame() {
     IntroState& s = g_intro;
     runtime::screen::FillTarget(0, 0, 0);
     drawStarField();
-    sprites::DrawSprite(0, 0, 220);
-    sprites::DrawSprite(1, 0, 380);
-    sprites::DrawSprite(1, 0, 200);
+    sprites::DrawSprite(kMiddlePicture, 0, 220);
+    sprites::DrawSprite(kBand, 0, 380);
+    sprites::DrawSprite(kBand, 0, 200);
     // The band turns one pixel to the left; from the second frame on the bands above are
     // drawn from its second column, by the clip the turn leaves.
-    turnLeftInPlace(1, 1, 800, 20);
+    turnLeftInPlace(kBand, 1, 800, 20);
 
     for (const CloudStyle& cloud : kClouds) {
         SelectModel(cloud.model);
@@ -135,7 +150,7 @@ void runIntro() {
     }
     if (QuitRequested()) return;
     runtime::screen::FillTarget(0, 0, 0);
-    runtime::sprites::DrawSprite(900, 0, 210);
+    runtime::sprites::DrawSprite(kLoadingPicture, 0, 210);
     runtime::screen::PresentFrame();
     WaitMilliseconds(1000);
 }

@@ -22,18 +22,43 @@ namespace input = runtime::input;
 
 MenuState g_menu;
 
-// "data\introduce.pak", entry by entry; entries 4 and 8 are textures for quad sprites.
+// Sprites of "data\introduce.pak". The spares and the two glows (textures of quad sprites 0
+// and 1) are read but not drawn by the menu.
+constexpr int kTitle = 0;
+constexpr int kWindowBackground = 1;  // 800 x 268, turned inside itself every frame
+constexpr int kWindowBorder = 2;
+constexpr int kSpare1 = 3;
+constexpr int kCyanGlow = 4;
+constexpr int kSpare2 = 5;
+constexpr int kDustLayer = 6;
+constexpr int kSparkLayer = 7;
+constexpr int kMagentaGlow = 8;
+constexpr int kStartButton = 9;
+constexpr int kCreditsButton = 10;
+constexpr int kQuitButton = 11;
+constexpr int kSpare3 = 12;
+constexpr int kPointer = 13;
+constexpr int kLitStartButton = 14;
+constexpr int kLitCreditsButton = 15;
+constexpr int kLitQuitButton = 16;
+constexpr int kBackground = 17;  // 800 x 600, scrolled up
+constexpr int kSpare4 = 18;
+constexpr int kCyanGlowQuad = 0;
+constexpr int kMagentaGlowQuad = 1;
+
 constexpr PackTarget kMenuPack[] = {
-    {PackTarget::Sprite, 0},  {PackTarget::Sprite, 1},   {PackTarget::Sprite, 2},
-    {PackTarget::Sprite, 3},  {PackTarget::Texture, 4},  {PackTarget::Sprite, 5},
-    {PackTarget::Sprite, 6},  {PackTarget::Sprite, 7},   {PackTarget::Texture, 8},
-    {PackTarget::Sprite, 9},  {PackTarget::Sprite, 10},  {PackTarget::Sprite, 11},
-    {PackTarget::Sprite, 12}, {PackTarget::Sprite, 13},  {PackTarget::Sprite, 14},
-    {PackTarget::Sprite, 15}, {PackTarget::Sprite, 16},  {PackTarget::Sprite, 17},
-    {PackTarget::Sprite, 18}, {PackTarget::Sprite, 900},
+    {PackTarget::Sprite, kTitle},          {PackTarget::Sprite, kWindowBackground},
+    {PackTarget::Sprite, kWindowBorder},   {PackTarget::Sprite, kSpare1},
+    {PackTarget::Texture, kCyanGlow},      {PackTarget::Sprite, kSpare2},
+    {PackTarget::Sprite, kDustLayer},      {PackTarget::Sprite, kSparkLayer},
+    {PackTarget::Texture, kMagentaGlow},   {PackTarget::Sprite, kStartButton},
+    {PackTarget::Sprite, kCreditsButton},  {PackTarget::Sprite, kQuitButton},
+    {PackTarget::Sprite, kSpare3},         {PackTarget::Sprite, kPointer},
+    {PackTarget::Sprite, kLitStartButton}, {PackTarget::Sprite, kLitCreditsButton},
+    {PackTarget::Sprite, kLitQuitButton},  {PackTarget::Sprite, kBackground},
+    {PackTarget::Sprite, kSpare4},         {PackTarget::Sprite, kLoadingPicture},
 };
 
-constexpr int kPointer = 13;
 constexpr int kButtonY = 190;
 
 struct Button {
@@ -41,9 +66,9 @@ struct Button {
     int sprite;
     int lit;
 };
-constexpr Button kStart{30, 9, 14};
-constexpr Button kCredits{295, 10, 15};
-constexpr Button kQuit{550, 11, 16};
+constexpr Button kStart{30, kStartButton, kLitStartButton};
+constexpr Button kCredits{295, kCreditsButton, kLitCreditsButton};
+constexpr Button kQuit{550, kQuitButton, kLitQuitButton};
 
 // The pointer's picture touches a non-black pixel of the button's picture.
 bool PointerOn(int sprite, int x) {
@@ -77,10 +102,10 @@ void enterMenu() {
     g_menu.band2 = 0;
     g_menu.mouseRead = false;
     LoadPackInto("data\\introduce.pak", kMenuPack);
-    LoadPackSprites("data\\wat.pak", 300, 30);
-    g_menu.frame = 300;
-    runtime::quads::MakeQuadSprite(0, 4);
-    runtime::quads::MakeQuadSprite(1, 8);
+    LoadPackSprites("data\\wat.pak", kFirstAnimationFrame, kAnimationFrames);
+    g_menu.frame = kFirstAnimationFrame;
+    runtime::quads::MakeQuadSprite(kCyanGlowQuad, kCyanGlow);
+    runtime::quads::MakeQuadSprite(kMagentaGlowQuad, kMagentaGlow);
     LoadFont();
     game::scores::LoadHighScores();
     game::scores::makeHighScorePictures();
@@ -95,15 +120,15 @@ void enterMenu() {
 std::optional<MenuChoice> menuFrame() {
     MenuState& s = g_menu;
     runtime::screen::FillTarget(0, 0, 0);
-    sprites::DrawSprite(17, 0, s.backgroundY);
-    sprites::DrawSprite(17, 0, s.backgroundY + 600);
+    sprites::DrawSprite(kBackground, 0, s.backgroundY);
+    sprites::DrawSprite(kBackground, 0, s.backgroundY + 600);
     if (--s.backgroundY < -600) s.backgroundY = 0;
     if (runtime::sound::MediaStatus() == 0) {
         runtime::sound::SeekMedia(0);
         runtime::sound::PlayMedia(0);
     }
     sprites::DrawSpriteKeyed(s.frame, 0, 150);
-    if (++s.frame == 329) s.frame = 300;  // sprite 329 is loaded but never shown
+    if (++s.frame == kAnimationEnd) s.frame = kFirstAnimationFrame;
 
     for (const Button& b : {kStart, kCredits, kQuit})
         sprites::DrawSpriteKeyed(PointerOn(b.sprite, b.x) ? b.lit : b.sprite, b.x, kButtonY);
@@ -116,15 +141,15 @@ std::optional<MenuChoice> menuFrame() {
         if (PointerOn(kCredits.lit, kCredits.x)) return MenuChoice::Credits;
     }
 
-    sprites::DrawSpriteKeyed(0, 0, 40);
-    sprites::DrawSprite(1, 0, 265);
-    DrawBand(6, s.band1, 1);
-    DrawBand(7, s.band2, 2);
-    game::scores::scrollWindowBackground(1);
+    sprites::DrawSpriteKeyed(kTitle, 0, 40);
+    sprites::DrawSprite(kWindowBackground, 0, 265);
+    DrawBand(kDustLayer, s.band1, 1);
+    DrawBand(kSparkLayer, s.band2, 2);
+    game::scores::scrollWindowBackground(kWindowBackground);
     drawStarField();
     game::scores::StepHighScoreScroller();
-    sprites::DrawSprite(2, 0, 255);
-    sprites::DrawSprite(2, 0, 534);
+    sprites::DrawSprite(kWindowBorder, 0, 255);
+    sprites::DrawSprite(kWindowBorder, 0, 534);
 
     input::ReadMouse();
     s.mouseRead = true;

@@ -17,11 +17,17 @@ struct IntroState {
     float zoomStep = 0.005f;
 };
 
+// "data\wat.pak", the title animation: its 30 frames become sprites 300 to 329 for the menu
+// and again for the credits. Both show 300 to 328 in turn; 329 is read but never shown.
+inline constexpr int kFirstAnimationFrame = 300;
+inline constexpr int kAnimationFrames = 30;
+inline constexpr int kAnimationEnd = kFirstAnimationFrame + kAnimationFrames - 1;  // turns back
+
 struct MenuState {
     int pointerX = 200, pointerY = 200;  // the pointer never reaches 0, 800 or 600
     int backgroundY = 0;                 // carried over from one menu to the next
     int band1 = 0, band2 = 0;            // x offsets of the two layers over the window
-    int frame = 300;                     // animation sprite, 300 to 328; the credits go on with it
+    int frame = kFirstAnimationFrame;    // animation sprite; the credits go on with it
     bool mouseRead = false;              // the menu has read the mouse since it was entered
 };
 
