@@ -12,6 +12,7 @@
 #include "game/levels/bricks.hpp"
 #include "game/levels/level_table.hpp"
 #include "game/presentation/packs/pack.hpp"
+#include "game/presentation/packs/play_pack.hpp"
 #include "runtime/images/images.hpp"
 #include "runtime/support/path.hpp"
 
@@ -26,8 +27,6 @@ using runtime::screen::Surface;
 namespace {
 
 constexpr const char* kPlayPack = "data\\level1.pak";
-// The entries of the play pack that hold the brick pictures of codes 100 to 106.
-constexpr int kBrickEntries[7] = {2, 3, 4, 5, 6, 40, 41};
 
 // One picture wanted from a pack: its entry and where it goes.
 struct Wanted {
@@ -101,9 +100,11 @@ LevelPictures LoadLevelPictures(const std::string& gameFolder) {
     runtime::images::RegisterJpegDecoder();
     LevelPictures pictures;
 
+    // Each brick's picture, from the entry the game reads into it.
     std::vector<Wanted> bricks;
     for (int i = 0; i < 7; ++i)
-        bricks.push_back({kBrickEntries[i], &pictures.bricks[std::size_t(i)]});
+        bricks.push_back({game::presentation::play_pack::PictureEntry(levels::kFirstBrickCode + i),
+                          &pictures.bricks[std::size_t(i)]});
     ReadPack(gameFolder, kPlayPack, bricks, pictures.problems);
 
     // Several background codes share a pack: each pack is read once, in entry order.

@@ -1,5 +1,5 @@
-// Tells whether a screenshot shows a frame of play: most lit pixels of the play-field frame
-// (sprite 33 of the play pack) must appear in it at their places. The balls, the score and
+// Tells whether a screenshot shows a frame of play: most lit pixels of the play pack's
+// play-field frame must appear in it at their places. The balls, the score and
 // the opening overlay cover only a little of the frame.
 // Usage: level_frame_check SCREEN.bmp GAME_DIR
 #include <cstdio>
@@ -9,13 +9,15 @@
 #include <vector>
 
 #include "game/presentation/packs/pack.hpp"
+#include "game/presentation/packs/play_pack.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/sprites/sprites.hpp"
 
 namespace {
 
-constexpr int kPlayFrameEntry = 46;  // "data\level1.pak": the play-field frame, sprite 33
+constexpr int kPlayFrameEntry =
+    game::presentation::play_pack::PictureEntry(game::presentation::play_pack::kPlayfieldFrame);
 constexpr int kShot = 1;
 constexpr int kFrame = 2;
 

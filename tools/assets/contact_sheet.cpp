@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "game/presentation/packs/play_pack.hpp"
 #include "tools/assets/art/canvas.hpp"
 #include "tools/assets/art/theme.hpp"
 #include "tools/assets/builder.hpp"
@@ -12,6 +13,13 @@
 namespace tools::assets {
 
 namespace {
+
+namespace play_pack = game::presentation::play_pack;
+
+// The entry of "level1.pak" that the game reads into a picture.
+std::size_t Play(int sprite) {
+    return std::size_t(play_pack::PictureEntry(sprite));
+}
 
 constexpr int kSheetWidth = 1900;
 constexpr int kMargin = 16;
@@ -141,16 +149,15 @@ void DrawPlayPreview(cairo_t* cr, double x0, double y0) {
     Composer c(cr, x0, y0);
     c.Black();
     c.Draw("lvl0105.pak", 0, 0, 0);
-    c.Draw("level1.pak", 46, 0, 0);
+    c.Draw("level1.pak", Play(play_pack::kPlayfieldFrame), 0, 0);
     static const char* const kRows[] = {".ii.hhffffffffhh.ii.", "ii.hgghfjjjjfhggh.ii",
                                         "ii.hddhfjjjjfhddh.ii", "ii.heehfjjjjfheeh.ii",
                                         ".ii.hhffffffffhh.ii.", "..ii............ii..",
                                         "...iiiiiiiiiiiiii...", "i...iiiiiiiiiiii...i"};
-    const int brickEntry[] = {2, 3, 4, 5, 6, 40, 41};
     Picture bricks[7];
     for (int i = 0; i < 7; ++i)
-        bricks[i] = c.Get("level1.pak", std::size_t(brickEntry[i]));
-    Picture mark = c.Get("level1.pak", 62);
+        bricks[i] = c.Get("level1.pak", Play(play_pack::kFirstBrick + i));
+    Picture mark = c.Get("level1.pak", Play(play_pack::HitsLeftMark(3)));
     for (int r = 0; r < 8; ++r)
         for (int col = 0; col < 20; ++col) {
             char ch = kRows[r][col];
@@ -159,20 +166,21 @@ void DrawPlayPreview(cairo_t* cr, double x0, double y0) {
             c.Draw(bricks[ch - 'd'], x, y);
             if (ch == 'f') c.Draw(mark, x + 8, y + 8);
         }
-    c.Draw("level1.pak", 14, 5, 350);
+    c.Draw("level1.pak", Play(play_pack::kGaugeFrame), 5, 350);
     c.Clip(5, 534 - 110, 71, 110);
-    c.Draw("level1.pak", 17, 5, 350);
+    c.Draw("level1.pak", Play(play_pack::kGaugeFill), 5, 350);
     c.Unclip();
-    c.Draw("level1.pak", 1, 300, 580);
-    c.Draw(c.Get("level1.pak", 7), 340 - 8, 470 - 8, 80 / 255.0, CAIRO_OPERATOR_ADD);
-    c.Draw("level1.pak", 0, 340, 470);
-    c.Draw("level1.pak", 20, 380, 250);
+    c.Draw("level1.pak", Play(play_pack::kPaddle), 300, 580);
+    c.Draw(c.Get("level1.pak", Play(play_pack::kBallGlowTexture)), 340 - 8, 470 - 8, 80 / 255.0,
+           CAIRO_OPERATOR_ADD);
+    c.Draw("level1.pak", Play(play_pack::kBall), 340, 470);
+    c.Draw("level1.pak", Play(play_pack::kPowerCapsule), 380, 250);
     std::string score = "000012450";
     for (std::size_t i = 0; i < score.size(); ++i)
         c.Draw("sc.pak", std::size_t(score[i] - '0'), 20 + 32 * double(i), 20);
     for (int i = 1; i <= 3; ++i)
-        c.Draw("level1.pak", 16, 630 + 32 * i, 30);
-    c.Draw("level1.pak", 28, 630, 35);
+        c.Draw("level1.pak", Play(play_pack::kLifeIcon), 630 + 32 * i, 30);
+    c.Draw("level1.pak", Play(play_pack::kStreakLabel), 630, 35);
     c.Draw("sc.pak", 7, 730, 40);
 }
 
@@ -205,13 +213,13 @@ void DrawLevelStartPreview(cairo_t* cr, double x0, double y0) {
     Composer c(cr, x0, y0);
     c.Black();
     c.Draw("lvl0610.pak", 2, 0, 0);
-    c.Draw("level1.pak", 46, 0, 0);
-    c.Draw("level1.pak", 49, 100, 0);
-    c.Draw("level1.pak", 50, 90, 0);
-    c.Draw("level1.pak", 50, 690, 0);
-    c.Draw("level1.pak", 15, 100, 220);
-    c.Draw("level1.pak", 1, 200, 580);
-    c.Draw("level1.pak", 0, 220, 560);
+    c.Draw("level1.pak", Play(play_pack::kPlayfieldFrame), 0, 0);
+    c.Draw("level1.pak", Play(play_pack::kIntroLattice), 100, 0);
+    c.Draw("level1.pak", Play(play_pack::kSidePost), 90, 0);
+    c.Draw("level1.pak", Play(play_pack::kSidePost), 690, 0);
+    c.Draw("level1.pak", Play(play_pack::kGetReadyTitle), 100, 220);
+    c.Draw("level1.pak", Play(play_pack::kPaddle), 200, 580);
+    c.Draw("level1.pak", Play(play_pack::kBall), 220, 560);
 }
 
 // The pause banner over a level, with the double-score banner passing.
@@ -219,41 +227,44 @@ void DrawPausePreview(cairo_t* cr, double x0, double y0) {
     Composer c(cr, x0, y0);
     c.Black();
     c.Draw("lvl1115.pak", 0, 0, 0);
-    c.Draw("level1.pak", 46, 0, 0);
+    c.Draw("level1.pak", Play(play_pack::kPlayfieldFrame), 0, 0);
     for (int col = 0; col < 20; ++col)
         for (int r = 0; r < 3; ++r)
-            c.Draw("level1.pak", std::size_t(r == 1 ? 40 : 41), 75 + 33 * col, 75 + 32 * r);
-    c.Draw("level1.pak", 18, 120, 420);
-    c.Draw("level1.pak", 63, 0, 200);
-    c.Draw("level1.pak", 65, 0, 200);
-    c.Draw("level1.pak", 64, 0, 200);
-    c.Draw("level1.pak", 81, 0, 450);
-    c.Draw("level1.pak", 82, 0, 443);
-    c.Draw("level1.pak", 83, 780, 443);
-    c.Draw("level1.pak", 30, 470, 580);
+            c.Draw("level1.pak", Play(play_pack::kFirstBrick + (r == 1 ? 5 : 6)), 75 + 33 * col,
+                   75 + 32 * r);
+    c.Draw("level1.pak", Play(play_pack::kDoubleScoreBanner), 120, 420);
+    c.Draw("level1.pak", Play(play_pack::kPauseBand), 0, 200);
+    c.Draw("level1.pak", Play(play_pack::kPauseSparks), 0, 200);
+    c.Draw("level1.pak", Play(play_pack::kPauseText), 0, 200);
+    c.Draw("level1.pak", Play(play_pack::kBarrier), 0, 450);
+    c.Draw("level1.pak", Play(play_pack::kLeftBarrierPost), 0, 443);
+    c.Draw("level1.pak", Play(play_pack::kRightBarrierPost), 780, 443);
+    c.Draw("level1.pak", Play(play_pack::kWidePaddle), 470, 580);
     for (int i = 0; i < 4; ++i)
-        c.Draw("level1.pak", std::size_t(66 + i * 2 + (i % 2)), 690, 380 + 46 * i);
+        c.Draw("level1.pak",
+               Play(i % 2 ? play_pack::DimLetter(i + 1) : play_pack::LitLetter(i + 1)), 690,
+               380 + 46 * i);
 }
 
 // The level-complete screen: the lattice passing, the beam, the emblem rising, the banner.
 void DrawLevelCompletePreview(cairo_t* cr, double x0, double y0) {
     Composer c(cr, x0, y0);
     c.Black();
-    c.Draw("level1.pak", 46, 0, 0);
-    c.Draw("level1.pak", 49, 0, 100);
-    c.Draw("level1.pak", 50, 90, 0);
-    c.Draw("level1.pak", 50, 690, 0);
-    Picture beam = c.Get("level1.pak", 52);
+    c.Draw("level1.pak", Play(play_pack::kPlayfieldFrame), 0, 0);
+    c.Draw("level1.pak", Play(play_pack::kIntroLattice), 0, 100);
+    c.Draw("level1.pak", Play(play_pack::kSidePost), 90, 0);
+    c.Draw("level1.pak", Play(play_pack::kSidePost), 690, 0);
+    Picture beam = c.Get("level1.pak", Play(play_pack::kBeamTexture));
     for (int k = 0; k < 7; ++k)
         c.Draw(beam, 336, 128 * k, 80 / 255.0, CAIRO_OPERATOR_ADD);
-    c.Draw(c.Get("level1.pak", 51), 336, 300, 1.0, CAIRO_OPERATOR_ADD);
-    c.Draw("level1.pak", 53, 325, -55);
-    c.Draw("level1.pak", 54, 0, 150);
+    c.Draw(c.Get("level1.pak", Play(play_pack::kEmblemTexture)), 336, 300, 1.0, CAIRO_OPERATOR_ADD);
+    c.Draw("level1.pak", Play(play_pack::kLevelCompleteMedal), 325, -55);
+    c.Draw("level1.pak", Play(play_pack::kLevelCompleteBanner), 0, 150);
     std::string score = "000031250";
     for (std::size_t i = 0; i < score.size(); ++i)
         c.Draw("sc.pak", std::size_t(score[i] - '0'), 20 + 32 * double(i), 20);
     for (int i = 1; i <= 2; ++i)
-        c.Draw("level1.pak", 16, 630 + 32 * i, 30);
+        c.Draw("level1.pak", Play(play_pack::kLifeIcon), 630 + 32 * i, 30);
 }
 
 // Game over with the name entry under way.

@@ -2,8 +2,12 @@
 // Sizes follow the play rules: a 12 x 12 ball served at paddle x + 20 from a 52-pixel
 // paddle, bricks filling the 33 x 32 grid, a 28 x 28 ball glow drawn 8 pixels up and left.
 #include <cmath>
+#include <functional>
+#include <map>
+#include <stdexcept>
 #include <string>
 
+#include "game/presentation/packs/play_pack.hpp"
 #include "tools/assets/catalogue.hpp"
 #include "tools/assets/play/shapes.hpp"
 
@@ -799,103 +803,99 @@ Bytes BarrierGlow() {
 }  // namespace
 
 std::vector<EntrySpec> Level1Entries() {
+    namespace play_pack = game::presentation::play_pack;
+    using Make = std::function<Bytes()>;
     const Colour good = palette::kNeonCyan, bad = palette::kNeonRed;
-    return {
-        Sprite(0, Ball),
-        Sprite(1, [] { return Paddle(kPaddleWidth, palette::kNeonCyan, false); }),
-        Sprite(100, [] { return Brick(100); }),
-        Sprite(101, [] { return Brick(101); }),
-        Sprite(102, [] { return Brick(102); }),
-        Sprite(103, [] { return Brick(103); }),
-        Sprite(104, [] { return Brick(104); }),
-        Texture(6, [] { return GlowDisc(kBall + 16, palette::kNeonCyan, 1.0); }),
-        Sprite(7, Spark),
-        Texture(9, [] { return Ring(32, palette::kNeonCyan); }),
-        Texture(8, Flash),
-        Texture(10, Popup),
-        Sprite(11, ExplosionStrip),
-        Texture(12, [] { return Ring(64, palette::kNeonMagenta); }),
-        Sprite(13, GaugeFrame),
-        Sprite(14, IntroTitle),
-        Sprite(15, LifeIcon),
-        Sprite(16, GaugeFill),
-        Sprite(17, DoubleScoreBanner),
-        Sprite(18, DoubleBadge),
-        Sprite(19, [] { return Capsule(palette::kNeonGold, "P"); }),
-        Sound(0, [] { return LevelSound(0); }),
-        Sound(1, [] { return LevelSound(1); }),
-        Sound(2, [] { return LevelSound(2); }),
-        Sound(3, [] { return LevelSound(3); }),
-        Sound(4, [] { return LevelSound(4); }),
-        Sound(5, [] { return LevelSound(5); }),
-        Sound(6, [] { return LevelSound(6); }),
-        Sprite(20, StreakLabel),
-        Sprite(21, [=] { return Capsule(palette::kNeonGreen, "W"); }),
-        Sprite(22, [] { return Paddle(kWidePaddleWidth, palette::kNeonGreen, false); }),
-        Sprite(24, [] { return Paddle(kSmallPaddleWidth, palette::kNeonRed, false); }),
-        Sprite(23, [=] { return Capsule(bad, "S"); }),
-        Sprite(25,
-               [] {
-                   return Paddle(kPaddleWidth, Colour{1.0, 0.55, 0.15}, true);
-               }),
-        Sprite(26,
-               [] {
-                   return Capsule(Colour{1.0, 0.55, 0.15}, "G");
-               }),
-        Sprite(27, Shot),
-        Texture(28, ShotGlow),
-        Sprite(29, AmmoPanel),
-        Sound(7, [] { return LevelSound(7); }),
-        Sound(8, [] { return LevelSound(8); }),
-        Sprite(105, [] { return Brick(105); }),
-        Sprite(106, [] { return Brick(106); }),
-        Sprite(53, Planet),
-        Sprite(30, StreakOfTenBanner),
-        Texture(31, Ghost),
-        Sound(9, [] { return LevelSound(9); }),
-        Sprite(33, PlayfieldFrame),
-        Sprite(34, [=] { return Capsule(good, "M"); }),
-        Sprite(35, ExtraBall),
-        Sprite(36, IntroLattice),
-        Sprite(37, SidePost),
-        Texture(38, Emblem),
-        Texture(39, Beam),
-        Sprite(40, LevelCompleteEmblem),
-        Sprite(41, LevelCompleteBanner),
-        Sprite(42, [=] { return Capsule(bad, "R"); }),
-        Sprite(43, [=] { return Capsule(bad.Darker(0.25), "D"); }),
-        Sprite(44, Rocket),
-        Sprite(45, FlameStrip),
-        Sprite(46, [] { return Capsule(palette::kNeonBlue, "^"); }),
-        Sprite(349, [] { return HitMark(1); }),
-        Sprite(350, [] { return HitMark(2); }),
-        Sprite(351, [] { return HitMark(3); }),
-        Sprite(47, PauseBand),
-        Sprite(48, PauseText),
-        Sprite(49, PauseSparks),
-        Sprite(60, [] { return LetterTile(0, true); }),
-        Sprite(61, [] { return LetterTile(0, false); }),
-        Sprite(62, [] { return LetterTile(1, true); }),
-        Sprite(63, [] { return LetterTile(1, false); }),
-        Sprite(64, [] { return LetterTile(2, true); }),
-        Sprite(65, [] { return LetterTile(2, false); }),
-        Sprite(66, [] { return LetterTile(3, true); }),
-        Sprite(67, [] { return LetterTile(3, false); }),
-        Sprite(68, LetterPanel),
-        Sprite(69, [] { return LetterCapsule(0); }),
-        Sprite(70, [] { return LetterCapsule(1); }),
-        Sprite(71, [] { return LetterCapsule(2); }),
-        Sprite(72, [] { return LetterCapsule(3); }),
-        Sprite(73, LetterSetBanner),
-        Texture(74, Lamp),
-        Sprite(75, Barrier),
-        Sprite(76, [] { return BarrierPost(true); }),
-        Sprite(77, [] { return BarrierPost(false); }),
-        Texture(78, BarrierGlow),
-        Sound(10, [] { return LevelSound(10); }),
-        Sound(11, [] { return LevelSound(11); }),
-        Sound(12, [] { return LevelSound(12); }),
+    const Colour orange{1.0, 0.55, 0.15};
+    // What each picture of the pack looks like; the game's catalogue gives the order.
+    std::map<int, Make> pictures = {
+        {play_pack::kBall, Ball},
+        {play_pack::kExtraBall, ExtraBall},
+        {play_pack::kPaddle, [] { return Paddle(kPaddleWidth, palette::kNeonCyan, false); }},
+        {play_pack::kWidePaddle,
+         [] { return Paddle(kWidePaddleWidth, palette::kNeonGreen, false); }},
+        {play_pack::kSmallPaddle,
+         [] { return Paddle(kSmallPaddleWidth, palette::kNeonRed, false); }},
+        {play_pack::kGunPaddle, [=] { return Paddle(kPaddleWidth, orange, true); }},
+        {play_pack::kBallGlowTexture, [] { return GlowDisc(kBall + 16, palette::kNeonCyan, 1.0); }},
+        {play_pack::kSpark, Spark},
+        {play_pack::kSmallRingTexture, [] { return Ring(32, palette::kNeonCyan); }},
+        {play_pack::kFlashTexture, Flash},
+        {play_pack::kPopupTexture, Popup},
+        {play_pack::kExplosionStrip, ExplosionStrip},
+        {play_pack::kLargeRingTexture, [] { return Ring(64, palette::kNeonMagenta); }},
+        {play_pack::kGaugeFrame, GaugeFrame},
+        {play_pack::kGetReadyTitle, IntroTitle},
+        {play_pack::kLifeIcon, LifeIcon},
+        {play_pack::kGaugeFill, GaugeFill},
+        {play_pack::kDoubleScoreBanner, DoubleScoreBanner},
+        {play_pack::kDoubleScoreBadge, DoubleBadge},
+        {play_pack::kStreakLabel, StreakLabel},
+        {play_pack::kShot, Shot},
+        {play_pack::kShotGlowTexture, ShotGlow},
+        {play_pack::kAmmunitionPanel, AmmoPanel},
+        {play_pack::kPlanet, Planet},
+        {play_pack::kStreakOfTenBanner, StreakOfTenBanner},
+        {play_pack::kGhostTexture, Ghost},
+        {play_pack::kPlayfieldFrame, PlayfieldFrame},
+        {play_pack::kIntroLattice, IntroLattice},
+        {play_pack::kSidePost, SidePost},
+        {play_pack::kEmblemTexture, Emblem},
+        {play_pack::kBeamTexture, Beam},
+        {play_pack::kLevelCompleteMedal, LevelCompleteEmblem},
+        {play_pack::kLevelCompleteBanner, LevelCompleteBanner},
+        {play_pack::kRocket, Rocket},
+        {play_pack::kRocketFlame, FlameStrip},
+        {play_pack::kPauseBand, PauseBand},
+        {play_pack::kPauseText, PauseText},
+        {play_pack::kPauseSparks, PauseSparks},
+        {play_pack::kLetterPanel, LetterPanel},
+        {play_pack::kLetterSetBanner, LetterSetBanner},
+        {play_pack::kLampTexture, Lamp},
+        {play_pack::kBarrier, Barrier},
+        {play_pack::kLeftBarrierPost, [] { return BarrierPost(true); }},
+        {play_pack::kRightBarrierPost, [] { return BarrierPost(false); }},
+        {play_pack::kBarrierGlowTexture, BarrierGlow},
+        {play_pack::kPowerCapsule, [] { return Capsule(palette::kNeonGold, "P"); }},
+        {play_pack::kWideCapsule, [=] { return Capsule(palette::kNeonGreen, "W"); }},
+        {play_pack::kSmallCapsule, [=] { return Capsule(bad, "S"); }},
+        {play_pack::kGunCapsule, [=] { return Capsule(orange, "G"); }},
+        {play_pack::kMultiBallCapsule, [=] { return Capsule(good, "M"); }},
+        {play_pack::kReverseCapsule, [=] { return Capsule(bad, "R"); }},
+        {play_pack::kDropCapsule, [=] { return Capsule(bad.Darker(0.25), "D"); }},
+        {play_pack::kRocketCapsule, [] { return Capsule(palette::kNeonBlue, "^"); }},
     };
+    for (int code = play_pack::kFirstBrick; code <= play_pack::kLastBrick; ++code)
+        pictures[code] = [code] { return Brick(code); };
+    for (int hits = 1; hits <= 3; ++hits)
+        pictures[play_pack::HitsLeftMark(hits)] = [hits] { return HitMark(hits); };
+    for (int letter = 1; letter <= 4; ++letter) {
+        pictures[play_pack::LitLetter(letter)] = [letter] { return LetterTile(letter - 1, true); };
+        pictures[play_pack::DimLetter(letter)] = [letter] { return LetterTile(letter - 1, false); };
+        pictures[play_pack::LetterCapsule(letter)] = [letter] { return LetterCapsule(letter - 1); };
+    }
+
+    std::vector<EntrySpec> entries;
+    for (const game::presentation::PackTarget& target : play_pack::kEntries) {
+        const int n = target.number;
+        switch (target.kind) {
+            case game::presentation::PackTarget::Sprite:
+                entries.push_back(Sprite(n, pictures.at(n)));
+                break;
+            case game::presentation::PackTarget::Texture:
+                entries.push_back(Texture(n, pictures.at(n)));
+                break;
+            case game::presentation::PackTarget::Sound:
+                entries.push_back(Sound(n, [n] { return LevelSound(n); }));
+                break;
+        }
+        pictures.erase(n);
+    }
+    // A picture drawn here that the game never reads would be a mistake in one of the two.
+    if (!pictures.empty())
+        throw std::logic_error("level1.pak: sprite " + std::to_string(pictures.begin()->first) +
+                               " is not in the game's catalogue");
+    return entries;
 }
 
 }  // namespace tools::assets::play

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "game/presentation/packs/play_pack.hpp"
 #include "tools/assets/art/canvas.hpp"
 #include "tools/assets/art/theme.hpp"
 #include "tools/assets/catalogue.hpp"
 
 namespace art = tools::assets::art;
+namespace play_pack = game::presentation::play_pack;
 
 namespace {
 
@@ -137,12 +139,18 @@ TEST(ScrollingPictures, RepeatWithoutASeam) {
     };
     // Backgrounds scroll down; the intro lattice scrolls up and turns left; the barrier,
     // the pause band, the rails and the window panels turn inside themselves.
+    const auto play = [](int sprite) { return std::size_t(play_pack::PictureEntry(sprite)); };
     const Case cases[] = {
-        {"lvl0105.pak", 0, true, false},  {"lvl1115.pak", 2, true, false},
-        {"level1.pak", 49, true, true},   {"level1.pak", 81, false, true},
-        {"level1.pak", 63, false, true},  {"logo.pak", 1, false, true},
-        {"introduce.pak", 1, true, true}, {"introduce.pak", 17, true, false},
-        {"win.pak", 0, false, true},      {"gameover.pak", 3, true, true},
+        {"lvl0105.pak", 0, true, false},
+        {"lvl1115.pak", 2, true, false},
+        {"level1.pak", play(play_pack::kIntroLattice), true, true},
+        {"level1.pak", play(play_pack::kBarrier), false, true},
+        {"level1.pak", play(play_pack::kPauseBand), false, true},
+        {"logo.pak", 1, false, true},
+        {"introduce.pak", 1, true, true},
+        {"introduce.pak", 17, true, false},
+        {"win.pak", 0, false, true},
+        {"gameover.pak", 3, true, true},
     };
     for (const Case& c : cases) {
         Decoded d = Decode(Entry(packs, c.pack, c.entry).make());
@@ -160,7 +168,8 @@ TEST(ScrollingPictures, ExplosionStripEndsOnAnEmptyFrame) {
     // The effect holds the strip's last frame until it ends, so that frame must be empty,
     // while the first frames show the burst.
     auto packs = tools::assets::Catalogue();
-    Decoded d = Decode(Entry(packs, "level1.pak", 12).make());
+    const int strip = play_pack::PictureEntry(play_pack::kExplosionStrip);
+    Decoded d = Decode(Entry(packs, "level1.pak", std::size_t(strip)).make());
     ASSERT_EQ(d.width, 510);
     auto lit = [&](int frame) {
         int n = 0;

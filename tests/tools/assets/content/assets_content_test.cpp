@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "game/presentation/packs/pack.hpp"
+#include "game/presentation/packs/play_pack.hpp"
 #include "launcher/banner.hpp"
 #include "runtime/images/decoders.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
@@ -25,6 +26,7 @@
 
 namespace fs = std::filesystem;
 namespace gp = game::presentation;
+namespace play_pack = game::presentation::play_pack;
 namespace rsp = runtime::sprites;
 
 namespace {
@@ -39,7 +41,23 @@ struct PackUse {
     std::string uses;
 };
 
-// Written out from the game's reading order, independently of the builder's catalogue.
+// The entry of the play pack that the game reads into a picture.
+std::size_t Play(int sprite) {
+    return std::size_t(play_pack::PictureEntry(sprite));
+}
+
+// What the game reads each entry of the play pack into, from the game's own catalogue.
+std::string PlayPackUses() {
+    std::string uses;
+    for (const gp::PackTarget& target : play_pack::kEntries)
+        uses += target.kind == gp::PackTarget::Sound     ? 'W'
+                : target.kind == gp::PackTarget::Texture ? 'T'
+                                                         : 'S';
+    return uses;
+}
+
+// The other packs are written out from the game's reading order, independently of the
+// builder's catalogue.
 const std::vector<PackUse>& ExpectedPacks() {
     static const std::vector<PackUse> packs = {
         {"win.pak", "SSSSTTSS"},
@@ -47,21 +65,7 @@ const std::vector<PackUse>& ExpectedPacks() {
         {"introduce.pak", "SSSSTSSSTSSSSSSSSSSS"},
         {"wat.pak", std::string(30, 'S')},
         {"fontes.pak", std::string(36, 'S')},
-        {"level1.pak",
-         // 0-20: ball, paddle, bricks, glows...; 21-27 sounds; 28-37; 38-39 sounds; ...
-         "SSSSSSSTSTTTSTSSSSSSS"
-         "WWWWWWW"
-         "SSSSSSSSTS"
-         "WW"
-         "SSSST"
-         "W"
-         "SSSSSTTSSSSSSS"
-         "SSSSSS"
-         "SSSSSSSSSSSSSS"
-         "T"
-         "SSS"
-         "T"
-         "WWW"},
+        {"level1.pak", PlayPackUses()},
         {"sc.pak", std::string(10, 'S')},
         {"lvl0105.pak", "SSSS"},
         {"lvl0610.pak", "SSSS"},
@@ -169,23 +173,9 @@ class GameFolder : public ::testing::Test {
 
     // The sprite numbers of data\level1.pak in reading order (-1 for its sounds).
     static std::vector<int> Level1Numbers() {
-        std::vector<int> n = {0, 1, 100, 101, 102, 103, 104, 6, 7, 9, 8, 10, 11, 12};
-        for (int s = 13; s <= 19; ++s)
-            n.push_back(s);
-        for (int w = 0; w < 7; ++w)
-            n.push_back(-1);
-        for (int s : {20, 21, 22, 24, 23, 25, 26, 27, 28, 29, -1, -1, 105, 106, 53, 30, 31, -1})
-            n.push_back(s);
-        for (int s = 33; s <= 39; ++s)
-            n.push_back(s);
-        for (int s = 40; s <= 46; ++s)
-            n.push_back(s);
-        for (int s : {349, 350, 351, 47, 48, 49})
-            n.push_back(s);
-        for (int s = 60; s <= 78; ++s)
-            n.push_back(s);
-        for (int w = 0; w < 3; ++w)
-            n.push_back(-1);
+        std::vector<int> n;
+        for (const gp::PackTarget& target : play_pack::kEntries)
+            n.push_back(target.kind == gp::PackTarget::Sound ? -1 : target.number);
         return n;
     }
 
@@ -252,11 +242,11 @@ TEST_F(GameFolder, PictureSizesFitTheGameLayout) {
     for (std::size_t i : {1u, 3u, 4u})
         expectSize("credits.pak", i, 800, 600);
     // Pictures whose size the drawing code fixes.
-    expectSize("level1.pak", 49, 600, 600);  // intro picture, scrolled inside itself
-    expectSize("level1.pak", 81, 800, 20);   // barrier
-    expectSize("level1.pak", 12, 510, 27);   // explosion: 17 frames of 30 x 27
-    expectSize("level1.pak", 58, 528, 28);   // rocket flame: 33 frames of 16 x 28
-    expectSize("level1.pak", 17, 71, 184);   // gauge fill
+    expectSize("level1.pak", Play(play_pack::kIntroLattice), 600, 600);  // scrolled inside itself
+    expectSize("level1.pak", Play(play_pack::kBarrier), 800, 20);
+    expectSize("level1.pak", Play(play_pack::kExplosionStrip), 510, 27);  // 17 frames of 30 x 27
+    expectSize("level1.pak", Play(play_pack::kRocketFlame), 528, 28);     // 33 frames of 16 x 28
+    expectSize("level1.pak", Play(play_pack::kGaugeFill), 71, 184);
     expectSize("logo.pak", 6, 256, 256);
     expectSize("logo.pak", 1, 800, 20);
     expectSize("introduce.pak", 1, 800, 268);
@@ -268,26 +258,30 @@ TEST_F(GameFolder, PictureSizesFitTheGameLayout) {
     expectSize("gameover.pak", 2, 32, 32);
 
     // Sizes the play rules imply.
-    Loaded ball = size("level1.pak", 0), paddle = size("level1.pak", 1);
+    Loaded ball = size("level1.pak", Play(play_pack::kBall));
+    Loaded paddle = size("level1.pak", Play(play_pack::kPaddle));
     EXPECT_NEAR(ball.width, 12, 2);
     EXPECT_EQ(ball.width, ball.height);
     EXPECT_NEAR(paddle.width, 52, 2);
     // The waiting ball rides at paddle x + 20: it must sit in the middle of the paddle.
     EXPECT_LE(std::abs((20 + ball.width / 2.0) - paddle.width / 2.0), 1.0);
     // The ball glow is drawn 8 pixels up and left of the ball: 16 pixels larger.
-    EXPECT_EQ(size("level1.pak", 7).width, ball.width + 16);
-    EXPECT_EQ(size("level1.pak", 7).height, ball.height + 16);
-    EXPECT_EQ(size("level1.pak", 48).width, ball.width);  // extra ball
+    Loaded glow = size("level1.pak", Play(play_pack::kBallGlowTexture));
+    EXPECT_EQ(glow.width, ball.width + 16);
+    EXPECT_EQ(glow.height, ball.height + 16);
+    EXPECT_EQ(size("level1.pak", Play(play_pack::kExtraBall)).width, ball.width);
     // Wide and small paddles end at the right wall when pulled back to 703 and 752.
-    EXPECT_NEAR(703 + size("level1.pak", 30).width, 726 + paddle.width, 2);
-    EXPECT_NEAR(752 + size("level1.pak", 31).width, 726 + paddle.width, 2);
+    const Loaded wide = size("level1.pak", Play(play_pack::kWidePaddle));
+    const Loaded small = size("level1.pak", Play(play_pack::kSmallPaddle));
+    EXPECT_NEAR(703 + wide.width, 726 + paddle.width, 2);
+    EXPECT_NEAR(752 + small.width, 726 + paddle.width, 2);
     // Bricks fill their 33 x 32 cell but never touch a neighbour.
-    for (std::size_t i : {2u, 3u, 4u, 5u, 6u, 40u, 41u}) {
-        Loaded b = size("level1.pak", i);
-        EXPECT_GE(b.width, 31) << "brick entry " << i;
-        EXPECT_LE(b.width, 32) << "brick entry " << i;
-        EXPECT_GE(b.height, 30) << "brick entry " << i;
-        EXPECT_LE(b.height, 31) << "brick entry " << i;
+    for (int code = play_pack::kFirstBrick; code <= play_pack::kLastBrick; ++code) {
+        Loaded b = size("level1.pak", Play(code));
+        EXPECT_GE(b.width, 31) << "brick " << code;
+        EXPECT_LE(b.width, 32) << "brick " << code;
+        EXPECT_GE(b.height, 30) << "brick " << code;
+        EXPECT_LE(b.height, 31) << "brick " << code;
     }
 }
 
@@ -296,10 +290,12 @@ TEST_F(GameFolder, PlayPicturesCollideWhereThePlayerExpects) {
     LoadInto("level1.pak", Level1Numbers(), ExpectedPacks()[5].uses);
     // Ball, paddles and bricks have no see-through holes: the keyed drawing would show the
     // background through them.
-    EXPECT_TRUE(SolidInside(0, 3));
-    for (int n : {100, 101, 102, 103, 104, 105, 106})
+    EXPECT_TRUE(SolidInside(play_pack::kBall, 3));
+    for (int n = play_pack::kFirstBrick; n <= play_pack::kLastBrick; ++n)
         EXPECT_TRUE(SolidInside(n, 2)) << n;
-    for (int n : {1, 22, 24, 25}) {
+    const int paddles[] = {play_pack::kPaddle, play_pack::kWidePaddle, play_pack::kSmallPaddle,
+                           play_pack::kGunPaddle};
+    for (int n : paddles) {
         const rsp::SpriteRecord* r = rsp::FindSprite(n);
         ASSERT_NE(r, nullptr);
         // The paddle's middle band, between its rounded ends.
@@ -307,20 +303,27 @@ TEST_F(GameFolder, PlayPicturesCollideWhereThePlayerExpects) {
             EXPECT_NE(r->surface->At(x, r->fullHeight / 2) & 0xFFFFFFu, 0u) << n << " x " << x;
     }
     // Every capsule is caught by every paddle it lands on, whichever part it touches.
-    for (int capsule : {19, 21, 23, 26, 34, 42, 43, 46, 69, 70, 71, 72})
-        for (int paddle : {1, 22, 24, 25})
+    const int capsules[] = {
+        play_pack::kPowerCapsule,    play_pack::kWideCapsule,      play_pack::kSmallCapsule,
+        play_pack::kGunCapsule,      play_pack::kMultiBallCapsule, play_pack::kReverseCapsule,
+        play_pack::kDropCapsule,     play_pack::kRocketCapsule,    play_pack::LetterCapsule(1),
+        play_pack::LetterCapsule(2), play_pack::LetterCapsule(3),  play_pack::LetterCapsule(4)};
+    for (int capsule : capsules)
+        for (int paddle : paddles)
             for (int dx : {-20, -4, 0, 8, 20}) {
                 EXPECT_EQ(rsp::SpritePixelsOverlap(capsule, 300 + dx, 574, paddle, 300, 580), 1)
                     << "capsule " << capsule << " paddle " << paddle << " dx " << dx;
             }
     // The barrier stops a ball anywhere along its 799 visible pixels.
-    ASSERT_TRUE(rsp::SetSpriteClip(75, 1, 0, 799, 20));
+    const int barrier = play_pack::kBarrier, ball = play_pack::kBall;
+    ASSERT_TRUE(rsp::SetSpriteClip(barrier, 1, 0, 799, 20));
     for (int x = 0; x < 788; x += 5)
-        EXPECT_EQ(rsp::SpritePixelsOverlap(0, x, 452, 75, 0, 450), 1) << "ball at x " << x;
+        EXPECT_EQ(rsp::SpritePixelsOverlap(ball, x, 452, barrier, 0, 450), 1) << "ball at x " << x;
     // The gun's shots hit a brick above either cannon; the rocket hits what it flies into.
-    EXPECT_EQ(rsp::SpritePixelsOverlap(27, 300, 330, 100, 300 - 5 - 2, 320), 1);
-    EXPECT_EQ(rsp::SpritePixelsOverlap(27, 300, 330, 100, 300 + 40 - 5, 320), 1);
-    EXPECT_EQ(rsp::SpritePixelsOverlap(44, 300, 320, 101, 295, 300), 1);
+    const int shot = play_pack::kShot, brick = play_pack::kFirstBrick;
+    EXPECT_EQ(rsp::SpritePixelsOverlap(shot, 300, 330, brick, 300 - 5 - 2, 320), 1);
+    EXPECT_EQ(rsp::SpritePixelsOverlap(shot, 300, 330, brick, 300 + 40 - 5, 320), 1);
+    EXPECT_EQ(rsp::SpritePixelsOverlap(play_pack::kRocket, 300, 320, brick + 1, 295, 300), 1);
 }
 
 TEST_F(GameFolder, MenuButtonsAnswerThePointer) {
