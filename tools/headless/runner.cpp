@@ -40,9 +40,9 @@ constexpr int kShotSprite = 990;
 
 // The script lines of the tool's own, on top of the input's: Extra events with a the
 // line's place here and b the value's.
-const runtime::input::headless::ExtraWord kToolLines[] = {{"focus", {"out", "in"}}, {"close", {}}};
+const runtime::input::headless::ExtraWord kToolLines[] = {{"focus", {"in", "out"}}, {"close", {}}};
 constexpr int kFocusLine = 0;
-constexpr int kFocusIn = 1;
+constexpr int kFocusIn = 0;
 constexpr int kCloseLine = 1;
 
 const char* OutcomeName(LevelOutcome outcome) {
