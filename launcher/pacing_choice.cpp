@@ -63,7 +63,7 @@ void loadPictures() {
 
 // Turns the background one column to the left inside itself. Column 0 lands on column 399
 // before columns 1 to 399 move, so the old column 399 is lost and the clip stays on columns
-// 1 to 399. Kept on purpose: this is how the picture scrolls.
+// 1 to 399. Kept: this is how the picture scrolls.
 void scrollBackground() {
     sprites::SelectTarget(Background);
     sprites::SetSpriteClip(Background, 0, 0, 1, 200);

@@ -27,7 +27,7 @@ bool PaddleBounce(Ball& ball, int ballSprite) {
         return false;
     ball.paddleCooldown.on = true;
     PlaySoundOnce(play_pack::kPaddleBounceSound);
-    // The old direction is not looked at: a ball coming in from the right can leave
+    // Kept: the old direction is not looked at; a ball coming in from the right can leave
     // straight up or to the right. Only a ball on the paddle's left end is sent back left.
     ball.dx = ball.dx + runtime::support::RandomUpTo(5) + 1;
     if (ball.dx > 6) ball.dx = 1;
@@ -39,7 +39,7 @@ bool PaddleBounce(Ball& ball, int ballSprite) {
 namespace {
 
 // The side walls and the ceiling of an extra ball; 761 on the right, one pixel further
-// than the main ball's test: kept on purpose, extra balls turn that one pixel later.
+// than the main ball's test. Kept: extra balls turn that one pixel later.
 void MoveExtraBall(Ball& ball) {
     if (ball.x >= 761) ball.dx = -ball.dx;
     if (ball.x < 23) ball.dx = -ball.dx;

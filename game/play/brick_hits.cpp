@@ -31,7 +31,7 @@ bool DestroyCurrentBrick(bool byBall) {
         s.streakCount += 1;
         state::AddScore(s.doubleScoreCounter >= 1 ? 100 : 50);
     }
-    // The counter is 16 bits and is never recounted from the list.
+    // Kept: the counter is 16 bits and is never recounted from the list.
     game.bricksLeft = std::int16_t(game.bricksLeft - 1);
     if (game.bricksLeft < 1) {
         game.levelNumber += 1;

@@ -28,7 +28,7 @@ struct Ball {
     Cooldown brickCooldown;
 };
 
-// The fading picture where the main ball fell out (16-bit fields on purpose: values wrap there).
+// The fading picture where the main ball fell out. Kept: 16-bit fields, values wrap there.
 struct Ghost {
     std::int16_t shown = 0;
     std::int16_t x = 0;

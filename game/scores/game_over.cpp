@@ -67,8 +67,8 @@ void stepNameEntry() {
             DrawSpriteKeyed(kEmptySlot, x, 470);
     }
     runtime::input::ReadKeyboard();
-    // The length is checked once: letters let go in the same frame are all taken, even
-    // past the tenth (kept on purpose; the table saves the first ten).
+    // Kept: the length is checked once, so letters let go in the same frame are all
+    // taken, even past the tenth; the table saves the first ten.
     if (typedName.size() < kNameSlots) {
         for (const LetterKey& letter : kLetterKeys) {
             if (KeyWentUp(letter.key)) {

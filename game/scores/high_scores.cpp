@@ -169,7 +169,7 @@ void StepHighScoreScroller() {
         ++scrollerRow;
         if (runtime::sprites::FindSprite(kScrollerWindow) != nullptr) {
             // The window moves up one row and the table's next row comes in at the bottom.
-            // Rows 600 and 601 lie below the picture and bring in nothing. The clip stays
+            // Kept: rows 600 and 601 lie below the picture and bring in nothing. The clip stays
             // on the window, which is then shown from its second row.
             SelectTarget(kScrollerWindow);
             SetSpriteClip(kScrollerWindow, 0, 1, 800, 270);
@@ -215,8 +215,8 @@ void SaveHighScore(std::int32_t score, std::string_view name) {
 
 void scrollWindowBackground(int sprite) {
     if (SelectTarget(sprite) != 0) {
-        // Each copy of the sprite onto itself goes through a temporary; the last clip stays
-        // on the sprite for its next drawing, on purpose.
+        // Each copy of the sprite onto itself goes through a temporary. Kept: the last clip
+        // stays on the sprite for its next drawing.
         if (windowPhase < 250) {
             SetSpriteClip(sprite, 0, 0, 800, 1);
             DrawSprite(sprite, 0, 267);

@@ -30,7 +30,7 @@ void DrawDigits(std::string_view text, int x, int y) {
 }
 
 void updateScoreText() {
-    // Padded by range, kept on purpose: from a billion on nothing matches and the last
+    // Kept: padded by range, so from a billion on nothing matches and the last
     // nine-digit text stays on screen.
     static constexpr std::int32_t kLimits[] = {10,      100,      1000,      10000,     100000,
                                                1000000, 10000000, 100000000, 1000000000};

@@ -19,7 +19,7 @@ struct GameState {
     std::int32_t score = 0;
     std::int32_t lives = 0;
     std::int32_t levelNumber = 0;  // 16 once all built-in levels are done
-    std::int16_t bricksLeft = 0;   // 16 bits: the level data decides what clears it
+    std::int16_t bricksLeft = 0;   // Kept: 16 bits; the level data decides what clears it
     std::int32_t barrierFlag = 0;  // level files switch the hazards on by these
     std::int32_t descentFlag = 0;
     std::int32_t backgroundCode = 0;  // level files only

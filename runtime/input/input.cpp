@@ -95,7 +95,7 @@ int ReadKeyboard() {
 
 int KeyIsDown(KeyCode key) {
     if (key == -1) {
-        // Key 255 is left out of "any key", kept on purpose.
+        // Kept: key 255 is left out of "any key".
         for (std::size_t k = 0; k < 255; ++k) {
             if (keyboard.keys[k] & 0x80) return 1;
         }

@@ -319,7 +319,7 @@ int TurnQuadSprite(int q, int angle, int relative) {
     } else {
         rec->angle = 0;
     }
-    // Kept on purpose: 0.0175 rather than pi / 180 and 1.575 rather than pi / 2, each step
+    // Kept: 0.0175 rather than pi / 180 and 1.575 rather than pi / 2, each step
     // rounded to a float; the game's turning pictures are drawn with these corners.
     const float t0 = float(0.0175 * used);
     const float t1 = float(double(t0) + 1.575);

@@ -208,8 +208,8 @@ int SetFrameRateLimit(int framesPerSecond) {
     // A rate of -1 would divide by zero; such a limit is refused like a missing counter.
     if (frequency <= 0 || framesPerSecond == -1) return 0;
     g_state.frameRate = framesPerSecond;
-    // One (rate + 1)-th of a second, not one rate-th: kept on purpose, the game's 60 frames
-    // per second are timed with a period of frequency / 61.
+    // Kept: one (rate + 1)-th of a second, not one rate-th; the game's 60 frames per
+    // second are timed with a period of frequency / 61.
     g_state.framePeriod = frequency / (std::int64_t(framesPerSecond) + 1);
     g_state.lastFrameStamp = 0;
     g_state.frameRateIsDefault = false;
@@ -225,8 +225,8 @@ void PacingWait(ScreenState& state, PacingClock& clock) {
         const std::int64_t counter = clock.Counter();
         now = std::int32_t(std::uint32_t(std::uint64_t(counter) & 0xFFFFFFFFu));
         // The low 32 bits wrap; when their sign changes the stamp starts again from now,
-        // so that frame waits a full period (kept on purpose: at 10 MHz, one frame in about
-        // 3.5 minutes).
+        // so that frame waits a full period. Kept: at 10 MHz, one frame in about 3.5
+        // minutes.
         if ((now < 0 && state.lastFrameStamp >= 0) || (now > 0 && state.lastFrameStamp <= 0))
             state.lastFrameStamp = now;
         const std::int64_t elapsed = std::int64_t(now) - state.lastFrameStamp;

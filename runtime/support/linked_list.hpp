@@ -131,8 +131,8 @@ void ResetList(LinkedList<T>& list) {
 template <typename T>
 T* NextElement(LinkedList<T>& list) {
     if (list.current_ == nullptr) {
-        // The index becomes 1 even on an empty list; kept on purpose, the count is what
-        // the game trusts.
+        // Kept: the index becomes 1 even on an empty list; the count is what the game
+        // trusts.
         list.index_ = 1;
         list.current_ = list.first_;
         return list.current_ ? &list.current_->data : nullptr;
