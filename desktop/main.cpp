@@ -154,6 +154,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tessaly: unknown option %s\n%s", argv[1], kUsage);
         return 2;
     }
+    // Differs: no data/ or sfx/ opens no launcher
+    // (docs/differences.md, The game on a Linux desktop)
     if (const auto missing = game::flow::missingGameFolders("."); !missing.empty())
         RefuseOutsideGameFolder(missing);
 

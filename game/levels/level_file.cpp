@@ -12,6 +12,7 @@ using runtime::support::TextsEqual;
 
 std::array<std::string, kLevelFileLines> ReadLevelFileLines(std::string_view path) {
     std::array<std::string, kLevelFileLines> lines;
+    // Differs: a level file is only read (docs/differences.md, Levels)
     // Read-only: the level is never created or changed by playing it.
     const bool open = runtime::support::OpenFileForReading(0, path) != 0;
     if (open) {

@@ -176,6 +176,8 @@ LevelOutcome playLevel(bool fromSetUp) {
     for (;;) {
         const LevelOutcome outcome = playFrame();
         if (outcome != LevelOutcome::None) return outcome;
+        // Differs: losing the focus during a level pauses it
+        // (docs/differences.md, The game on a Linux desktop)
         // A full screen that has lost the focus pauses as Escape would, so the player loses
         // nothing while in another window.
         if (runtime::screen::State().active == 0) return LevelOutcome::Paused;

@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char* kScoreFile = "data\\number.bin";
 constexpr const char* kNameFile = "data\\name.bin";
+// Differs: the table is saved whole behind a commit mark (docs/differences.md, High scores)
 // A new table is written beside the old one and the two files are put in place together
 // (runtime::support::FileSet), so a full disk or a program killed while saving leaves the
 // old table or the new one, never new scores beside old names. The mark exists only while

@@ -31,6 +31,7 @@ bool ReadBmpHeader(const std::uint8_t* bytes, std::size_t size, BmpHeader& heade
     const std::uint64_t total = size;
     const std::uint64_t pixelOffset = ReadLe32(bytes + 10);
     const std::uint64_t infoSize = ReadLe32(bytes + kInfoHeaderAt);
+    // Differs: the 12-byte BMP header is refused (docs/differences.md, Pictures)
     // A smaller header (the old 12-byte kind) keeps its fields elsewhere; reading it at the
     // usual offsets would mix width and height, so it is refused.
     if (infoSize < kSmallestInfoHeader || kInfoHeaderAt + infoSize > total) return false;

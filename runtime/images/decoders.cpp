@@ -46,6 +46,7 @@ int FindDecoder(const char* fileName, const std::uint8_t* bytes, std::size_t siz
     registry.current = -1;
 
     if (fileName != nullptr) {
+        // Differs: a picture is read only from a regular file (docs/differences.md, Pictures)
         // Only a regular file: a pipe in a picture's place would hold the game up for ever.
         const int fd = runtime::support::OpenRegularFile(runtime::support::PlatformPath(fileName));
         if (fd < 0) return 0;

@@ -96,6 +96,7 @@ int PrepareTrapped(JpegState& state, const std::uint8_t* bytes, std::size_t size
     }
     if (state.info.jpeg_color_space == JCS_GRAYSCALE) state.info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&state.info);
+    // Differs: CMYK JPEGs are refused (docs/differences.md, Pictures)
     // CMYK pictures come out with four samples a pixel; read as three they would be a
     // smear of wrong colours, so they are refused.
     if (state.info.output_components != 3 || state.info.output_width == 0 ||

@@ -6,6 +6,7 @@
 namespace runtime::input {
 namespace {
 
+// Differs: a tap shorter than a frame is never lost (docs/differences.md, Keyboard and mouse)
 // What the platform has reported since the last read. Keys are held states; the mouse
 // keeps the sum of its motion and the last state of each button, which is what applying
 // every buffered event in order would give. Besides, every key and button remembers
@@ -267,6 +268,8 @@ void PostKey(KeyCode key, bool down) {
     pending.held[k] = down ? 1 : 0;
 }
 
+// Differs: keys held when the focus goes count as released
+// (docs/differences.md, Keyboard and mouse)
 void PostAllKeysUp() {
     DropPendingKeys();
 }

@@ -82,6 +82,7 @@ bool FileSet::Hold(int waitMilliseconds) {
     if (folderFd_ >= 0 && !locked_) {
         const auto deadline = steady_clock::now() + milliseconds(std::max(0, waitMilliseconds));
         for (;;) {
+            // Differs: two games saving take turns (docs/differences.md, High scores)
             if (::flock(folderFd_, LOCK_EX | LOCK_NB) == 0) {
                 locked_ = true;
                 break;

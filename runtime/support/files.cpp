@@ -35,6 +35,7 @@ OpenFile** Slot(int fileNumber) {
     return SlotFor(table, fileNumber, limits::kHighestFileNumber);
 }
 
+// Differs: a closed file leaves no current file (docs/differences.md, Files, text and programs)
 // Frees the file number for a new file; null when the number is refused. A failed open
 // then leaves no current file, so the lines meant for it cannot land in the file opened
 // before.

@@ -10,6 +10,8 @@ namespace runtime::support {
 // opened is the current file; ReadTextLine and WriteTextLine act on it. Names are the
 // game's own (backslashes allowed) and relative to the current directory.
 
+// Differs: reopening a file number closes the old file
+// (docs/differences.md, Files, text and programs)
 // Opens the file for reading and writing, creating it if missing; it becomes the current
 // file. A file already open under the same number is closed first. Nonzero on success.
 int OpenFileReadWrite(int fileNumber, std::string_view fileName);

@@ -74,6 +74,8 @@ int StartProgram(std::string_view fileName) {
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
     if (hasFolder) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    // Differs: the editor starts with default signals and no game files
+    // (docs/differences.md, Files, text and programs)
     // The new program starts with default signal handling, whatever the game set up.
     sigset_t none, all;
     sigemptyset(&none);

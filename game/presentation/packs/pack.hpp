@@ -71,6 +71,7 @@ enum class PackStep {
     HeaderCutShort,  // 1 to 7 bytes of an entry header before the end of the file
     DataCutShort,    // fewer data bytes than the stored size
     CorruptBlock,    // a compressed block that does not decode; the next entry follows
+    // Differs: an entry over 64 MiB is skipped (docs/differences.md, Resource packs)
     TooLarge,        // an entry beyond kMaxEntrySize, stepped over; the next entry follows
     OutOfMemory,
     ReadError,

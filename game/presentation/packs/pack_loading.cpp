@@ -9,6 +9,8 @@ namespace game::presentation {
 namespace {
 
 void Load(const PackTarget& target, const PackContent& content) {
+    // Differs: a pack entry that cannot be read empties its picture
+    // (docs/differences.md, Resource packs)
     // A missing, damaged or oversized entry empties its picture's number, so the phase runs
     // without that picture rather than with whatever an earlier phase left there. A sound
     // number keeps its sound, as it does for a damaged sound.

@@ -35,6 +35,7 @@ PackScanner::~PackScanner() {
 
 bool PackScanner::Open(const std::string& path) {
     Close();
+    // Differs: a pack opens only as a regular file (docs/differences.md, Resource packs)
     // Only a regular file is a pack: a pipe in its place would wait for a writer for ever.
     const int fd = runtime::support::OpenRegularFile(path);
     if (fd < 0) return false;

@@ -92,6 +92,7 @@ std::vector<std::string> ShownSubfolders(const std::string& path) {
         g_free(folded);
     }
     closedir(dir);
+    // Differs: the level list comes in name order (docs/differences.md, Launcher)
     // The order of a file manager: case does not count and numbers go by their value.
     std::sort(found.begin(), found.end());
     std::vector<std::string> names;
