@@ -29,6 +29,8 @@ using BrickList = runtime::support::LinkedList<Brick>;
 // The one brick list of the game.
 BrickList& Bricks();
 
+// Differs: a cell that is no brick code is neither drawn nor hit
+// (docs/differences.md, Levels)
 // True for the codes that have a brick picture and brick behaviour (100 to 106).
 inline bool IsBrickCode(int code) {
     return code >= kFirstBrickCode && code <= kLastBrickCode;

@@ -13,6 +13,8 @@ namespace game::levels {
 
 inline constexpr int kLevelFileLines = 164;
 inline constexpr int kLevelFileCells = 160;
+// Differs: a level-file line keeps its first thousand characters
+// (docs/differences.md, Levels)
 // The characters kept of a line, as for score files: far more than any number needs, and
 // a damaged file with an endless line cannot use up the memory.
 inline constexpr std::size_t kLevelLineKeep = 1000;

@@ -249,6 +249,8 @@ std::string ReadTextLine(std::size_t keep) {
         const int c = ReadByte(file);
         if (c < 0 || c == '\n' || c == 0) break;
         if (c == '\r') {
+            // Differs: a file ending in a lone CR reads right
+            // (docs/differences.md, Files, text and programs)
             // A CR may be followed by the LF of a CR LF pair; anything else is put back.
             // At the end of the file there is nothing to put back.
             const int next = ReadByte(file);

@@ -46,6 +46,8 @@ void CloseFileNumber(int fileNumber);
 // Closes every numbered file; part of ending the program.
 void CloseAllFiles();
 
+// Differs: a line keeps its first thousand characters
+// (docs/differences.md, Files, text and programs)
 // The next line of the current file, without its ending (CR LF, LF, CR or a NUL byte).
 // At the end of the file the part read so far; without a current file the empty text.
 // Only the first `keep` bytes of the line are kept; the rest is read past, so a damaged

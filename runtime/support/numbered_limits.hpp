@@ -1,5 +1,7 @@
 #pragma once
 
+// Differs: numbers far beyond any the game uses are refused
+// (docs/differences.md, Files, text and programs)
 // The highest number each numbered table of the game accepts. The game itself uses small
 // numbers; a wild one is refused instead of growing a table until memory runs out.
 

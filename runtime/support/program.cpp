@@ -34,6 +34,8 @@ constexpr std::chrono::milliseconds kWaitStep{10};
 }  // namespace
 
 void WaitMilliseconds(int milliseconds) {
+    // Differs: a negative wait returns at once
+    // (docs/differences.md, Files, text and programs)
     if (milliseconds <= 0 || waitsSkipped) return;
     // Slept in short steps: a signal may land on another thread and not wake this one.
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);

@@ -53,6 +53,8 @@ int TextsEqual(std::string_view a, std::string_view b) {
 }
 
 std::int32_t TruncateToInteger(float value) {
+    // Differs: a huge value converts to -2147483648
+    // (docs/differences.md, Files, text and programs)
     // Out of range and NaN give the processor's "integer indefinite" value, as its own
     // truncating conversion does, instead of undefined behaviour.
     if (!(value > -2147483904.0f && value < 2147483648.0f)) return INT32_MIN;
