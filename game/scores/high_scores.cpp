@@ -44,6 +44,8 @@ int scrollerRow = 0;
 int scrollerDivider = 0;  // 0 to 2: the window moves every third frame
 int windowPhase = 0;      // 0 to 500
 
+// Differs: a score file's name shows only what the font draws, ten at most
+// (docs/differences.md, High scores)
 // The font has glyphs for digits, small letters and the space only, and any other byte
 // would draw whatever sprite happens to have its number. A name from a damaged or
 // hand-edited file keeps what the font can show (capitals as small letters), and no more
@@ -64,6 +66,8 @@ runtime::support::FileSet ScoreFiles() {
     return runtime::support::FileSet({kScoreFile, kNameFile}, kCommitMark);
 }
 
+// Differs: showing the table never creates score files
+// (docs/differences.md, High scores)
 // Ten lines of the file; a missing file reads as ten empty lines, and so do the lines a
 // short file lacks. Nothing when the file is there but cannot be read as a plain file.
 std::optional<std::array<std::string, kPlaces>> ReadLines(const char* fileName) {
@@ -89,6 +93,8 @@ bool WriteLines(runtime::support::FileSet& files, std::size_t index,
     return FinishFileNumber(0) == 1 && written;
 }
 
+// Differs: a read-only or unreadable score file is kept as it is
+// (docs/differences.md, High scores)
 // Both files change together or not at all. A score file that is read-only, or there but
 // unreadable (its scores never reached the table), is the player's and is kept; so is the
 // table while another game is saving it.
@@ -115,6 +121,8 @@ void LoadHighScores() {
     // Half a table would pair its scores with names they do not belong to.
     if (!scores || !names) scores = names = std::array<std::string, kPlaces>{};
     for (int i = 0; i < kPlaces; ++i) {
+        // Differs: a negative score in a damaged file counts as 0
+        // (docs/differences.md, High scores)
         // The game never writes a score below 0; a damaged file's negative number counts
         // as 0 (its minus sign has no glyph either).
         readTable[i].score = std::max<std::int32_t>(0, TextNumber((*scores)[i]));

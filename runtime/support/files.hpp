@@ -24,6 +24,8 @@ int OpenFileForReading(int fileNumber, std::string_view fileName);
 // Nonzero on success.
 int CreateFileForWriting(int fileNumber, std::string_view fileName);
 
+// Differs: each save writes under a fresh name, never through a link
+// (docs/differences.md, High scores)
 // Creates a new, empty file beside `fileName` (in its folder) for writing, under a name
 // nothing has yet: "<name>.tmp." and six letters or digits. It becomes the current file.
 // An existing file or link is never opened, so nothing can be written through a link
