@@ -501,6 +501,8 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
+// Differs: the pack tool refuses entries over 64 MiB and writes into a device or pipe
+// (docs/differences.md, Resource packs)
 bool WritePack(const std::string& path, const std::vector<std::vector<std::uint8_t>>& contents,
                bool raw, std::string* error) {
     auto fail = [&](const std::string& message) {

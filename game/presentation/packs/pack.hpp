@@ -17,10 +17,13 @@ inline constexpr std::uint8_t kBlockMagic[2] = {0x4A, 0x43};  // "JC"
 inline constexpr std::size_t kBlockHeaderSize = 10;
 inline constexpr std::size_t kEntryHeaderSize = 8;
 
+// Differs: an entry over 64 MiB is skipped (docs/differences.md, Resource packs)
 // The largest entry, unpacked or stored, that the reader takes. The game's biggest picture
 // is under 2 MiB; without a limit a 30-byte entry could ask for 4 GiB and a long decode.
 inline constexpr std::uint32_t kMaxEntrySize = 64u << 20;
 
+// Differs: offset 0, offset width 0 and a literal before its width are damage
+// (docs/differences.md, Resource packs)
 // Why a block was refused. The game only sees 0 bytes; the pack tool prints the reason.
 enum class BlockResult {
     Ok,
@@ -71,7 +74,6 @@ enum class PackStep {
     HeaderCutShort,  // 1 to 7 bytes of an entry header before the end of the file
     DataCutShort,    // fewer data bytes than the stored size
     CorruptBlock,    // a compressed block that does not decode; the next entry follows
-    // Differs: an entry over 64 MiB is skipped (docs/differences.md, Resource packs)
     TooLarge,        // an entry beyond kMaxEntrySize, stepped over; the next entry follows
     OutOfMemory,
     ReadError,
@@ -95,6 +97,8 @@ class PackScanner {
     PackScanner(const PackScanner&) = delete;
     PackScanner& operator=(const PackScanner&) = delete;
 
+    // Differs: a folder with a pack's name is no pack
+    // (docs/differences.md, Resource packs)
     // Opens a regular file by its platform path (closing any open one); false if it cannot
     // be read, with errno telling why (EISDIR for a folder, ENODEV for a pipe or a device).
     bool Open(const std::string& path);

@@ -290,6 +290,8 @@ BlockResult DecodeBlock(const std::uint8_t* block, std::size_t blockSize, std::u
     if (blockSize < kBlockHeaderSize) return BlockResult::ShortHeader;
     std::uint32_t sizeField = ReadLe32(block + 2);
     std::uint32_t storedSum = ReadLe32(block + 6);
+    // Differs: a block claiming another size than its entry is damaged
+    // (docs/differences.md, Resource packs)
     if (sizeField != outSize) return BlockResult::SizeMismatch;
     std::uint8_t none = 0;
     if (out == nullptr) {
