@@ -50,6 +50,8 @@ constexpr std::size_t RowStride24(int width) {
     return std::size_t(width) * 3 + std::size_t(width) % 4;
 }
 
+// Differs: pictures over 32767 pixels a side or 16 million pixels are refused
+// (docs/differences.md, Pictures)
 // The largest picture any loader accepts. The game's own pictures are at most 800 x 600;
 // the limit stops a tiny hostile file from asking for gigabytes.
 inline constexpr int kMaxImageSide = 32767;

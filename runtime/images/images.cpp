@@ -133,6 +133,8 @@ const Image* LoadImageFromMemory(int imageNumber, const std::uint8_t* bytes, std
     runtime::support::AddShutdownRelease(runtime::support::ShutdownStage::ImageObjects,
                                          ReleaseImages);
     auto image = std::make_unique<Image>();
+    // Differs: icon files are not supported as images
+    // (docs/differences.md, Pictures)
     // BMPs of any depth we read, or a registered format; icon files are neither and fail here.
     if (!DecodePicture(bytes, size, image->pixels, &image->bitsPerPixel)) return nullptr;
     image->width = image->pixels.width;

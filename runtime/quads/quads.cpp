@@ -377,6 +377,8 @@ int DrawQuadSprite(int q, int x, int y, int alpha) {
         e.deviceStamp != runtime::screen::State().screenStamp) {
         return 0;
     }
+    // Differs: a quad whose picture was discarded draws nothing
+    // (docs/differences.md, Screen, sprites and quads)
     // The sprite may have been discarded or loaded anew since the quad was made: draw
     // what it holds now, or nothing, but never the released pixels.
     const runtime::sprites::SpriteRecord* sprite = TextureSprite(rec->sprite);

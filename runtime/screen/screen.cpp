@@ -70,6 +70,8 @@ void ReleaseScreenDrawing() {
     EndDrawing();
 }
 
+// Differs: the timer paces displays at no or another refresh rate
+// (docs/differences.md, Screen, sprites and quads)
 // Full screen: the wait period for this frame, or -1 when the display's retrace alone
 // paces it. A display that cannot pace at 60 Hz (another refresh rate, or none reported)
 // falls back to the timer so the game never runs fast.
@@ -217,6 +219,8 @@ int SetFrameRateLimit(int framesPerSecond) {
 }
 
 void PacingWait(ScreenState& state, PacingClock& clock) {
+    // Differs: the timer sleeps between frames instead of polling the clock
+    // (docs/differences.md, Screen, sprites and quads)
     // Wake 0.2 ms before the deadline: a wake-up is usually that early or a little late,
     // and reading the counter for what is left costs about 1 % of a core.
     const std::int64_t spinMargin = clock.Frequency() / 5000;
@@ -244,6 +248,8 @@ int PresentFrame(int waitRetrace) {
     if (g_state.mode == ScreenMode::None || !g_backend) return 0;
     if (g_state.mode == ScreenMode::FullScreen) {
         g_backend->PumpEvents();
+        // Differs: in the background frames stay paced at 60 a second
+        // (docs/differences.md, Screen, sprites and quads)
         // While another application has the focus nothing is shown, but frames keep
         // their pace: only a frame that is shown waits for the retrace, any other one is
         // paced by the timer.
@@ -360,6 +366,8 @@ int BeginDrawing(DrawingOutput* output) {
 void PlotPixel(int x, int y, std::uint32_t colour) {
     const DrawingOutput* d = g_destination;
     if (!d) return;
+    // Differs: points and captures outside the screen are ignored
+    // (docs/differences.md, Screen, sprites and quads)
     // Points outside the back buffer are dropped rather than written past its end.
     if (unsigned(x) >= unsigned(d->width) || unsigned(y) >= unsigned(d->height)) return;
     auto* row = reinterpret_cast<std::uint32_t*>(d->pixels + std::size_t(y) * d->pitch);

@@ -62,6 +62,8 @@ SpriteRecord* Slot(int n) {
     return nullptr;
 }
 
+// Differs: deleting the target picture sends drawing back to the screen
+// (docs/differences.md, Screen, sprites and quads)
 // If the target is the store about to go, drawing goes back to the back buffer.
 void ForgetAsTarget(const SpriteRecord& r) {
     auto& state = runtime::screen::State();
@@ -336,6 +338,8 @@ int MakeBlankSprite(int n, int width, int height, int mode) {
 }
 
 int CaptureSprite(int n, int x, int y, int width, int height, int mode) {
+    // Differs: capturing into the target sprite takes the picture first
+    // (docs/differences.md, Screen, sprites and quads)
     // The picture is taken before the slot is emptied, so a sprite can capture from itself
     // while it is the target.
     auto& state = runtime::screen::State();
@@ -401,6 +405,8 @@ int SaveSpriteBitmap(int n, const char* fileName) {
     if (!fileName) return 0;
     std::vector<std::uint8_t> bytes = SpriteBitmapBytes(n);
     if (bytes.empty()) return 0;
+    // Differs: the screenshot is written only into a regular file
+    // (docs/differences.md, Screen, sprites and quads)
     // Only into a regular file: a pipe named screen.bmp would hold the game up for ever.
     const int fd = runtime::support::CreateRegularFile(runtime::support::PlatformPath(fileName));
     if (fd < 0) return 0;
@@ -413,6 +419,8 @@ int SaveSpriteBitmap(int n, const char* fileName) {
     ok = std::fwrite(bytes.data() + 14, 1, 40, f) == 40 && ok;
     const std::size_t rest = bytes.size() - 54;
     ok = (rest == 0 || std::fwrite(bytes.data() + 54, 1, rest, f) == rest) && ok;
+    // Differs: a screenshot failing at its last write is reported as failed
+    // (docs/differences.md, Screen, sprites and quads)
     // A write that fails only when the buffer is flushed is still a failed write.
     ok = std::fclose(f) == 0 && ok;
     return ok ? 1 : 0;

@@ -243,6 +243,8 @@ void SdlDisplay::Pump() {
             case SDL_WINDOWEVENT:
                 HandleWindowEvent(event);
                 break;
+            // Differs: closing the full screen or a desktop quit is a request to quit
+            // (docs/differences.md, Screen, sprites and quads)
             case SDL_QUIT:
                 State().quitRequested = true;
                 if (g_windowEventHandler) g_windowEventHandler(event);
