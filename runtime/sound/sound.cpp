@@ -177,6 +177,8 @@ int MediaStatus() {
         return 0;
     }
     const auto low = std::uint32_t(std::uint64_t(record->music->Position()));
+    // Differs: music just started is never taken for music that has finished
+    // (docs/differences.md, Sound and music)
     // A tune that is playing never reports 0, or the game would take its first moment for
     // its end and restart it every frame.
     if (low == 0) return 1;

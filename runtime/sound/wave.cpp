@@ -40,6 +40,8 @@ bool ParseWave(const std::uint8_t* bytes, std::size_t size, Wave& wave) {
         return false;
     }
 
+    // Differs: extra blocks before the samples are stepped over
+    // (docs/differences.md, Sound and music)
     // Chunks are word-aligned; anything between "fmt " and "data" (LIST, fact, ...) is
     // stepped over rather than played as noise.
     std::size_t pos = 20 + std::size_t(fmtSize) + (fmtSize & 1);

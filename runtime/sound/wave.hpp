@@ -15,6 +15,8 @@ struct Wave {
     std::size_t size = 0;                   // bytes of whole frames
 };
 
+// Differs: a damaged or hostile sound file is ignored
+// (docs/differences.md, Sound and music)
 // Checks a RIFF WAVE: "RIFF", "WAVE" and the "fmt " chunk at byte 12, then finds the "data"
 // chunk, stepping over any other chunks between them. Every size is checked against the
 // bytes given. Only PCM, 8 or 16 bits, mono or stereo is taken.

@@ -107,6 +107,8 @@ class HeadlessMusicDevice final : public MusicDevice {
     bool Open() override { return *hasDevice; }
     void Close() override { playingMusic = nullptr; }
     std::unique_ptr<Music> Load(const std::string& path) override {
+        // Differs: a tune opens only as a regular file
+        // (docs/differences.md, Sound and music)
         // Only a regular file: a pipe in the tune's place would wait for a writer for ever.
         std::vector<std::uint8_t> bytes;
         if (!support::ReadRegularFile(path, LargestTune, bytes)) return nullptr;

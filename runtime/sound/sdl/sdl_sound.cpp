@@ -19,6 +19,8 @@ namespace {
 
 constexpr int MixerBufferFrames = 1024;
 constexpr double UnitsPerSecond = 1e7;  // positions are counted in 100 ns units
+// Differs: music that stops, changes or pauses fades out over 8 ms
+// (docs/differences.md, Sound and music)
 // A tune that is stopped, replaced or paused while it is heard fades out over this many
 // frames (8 ms) instead of ending between two samples, which would be heard as a click.
 constexpr std::size_t FadeFrames = OutputRate * 8 / 1000;
@@ -46,6 +48,8 @@ void QuietenAlsa() {
     if (setHandler != nullptr) setHandler(&IgnoreAlsa);
 }
 
+// Differs: without a sound device the game says so in one line
+// (docs/differences.md, Sound and music)
 void SayNoDevice() {
     static bool said = false;
     if (said) return;
@@ -440,6 +444,8 @@ class SdlMusic final : public Music {
 std::unique_ptr<Music> SdlAudio::LoadMusic(const std::string& path) {
     if (!mixerOpen_) return nullptr;
     FreeRetiredTunes();
+    // Differs: a tune opens only as a regular file
+    // (docs/differences.md, Sound and music)
     // The mixer gets the file the game checked: left to open the name itself, it would
     // wait for ever on a pipe put in the tune's place.
     const int fd = support::OpenRegularFile(path);
