@@ -132,6 +132,8 @@ std::optional<MenuChoice> menuFrame() {
 
     for (const Button& b : {kStart, kCredits, kQuit})
         sprites::DrawSpriteKeyed(PointerOn(b.sprite, b.x) ? b.lit : b.sprite, b.x, kButtonY);
+    // Differs: a button still held from a level does not click in the menu
+    // (docs/differences.md, Keyboard and mouse)
     // A click is the left button as the menu's last mouse read left it, tested against the
     // lit pictures, Quit first. A button still held from a level counts only once the menu
     // has read it itself, so firing as the last ball falls does not start a new game.

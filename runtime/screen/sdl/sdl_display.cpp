@@ -43,6 +43,8 @@ class SdlDisplay final : public DisplayBackend {
         // The retrace paces the game only on a display that runs at about 60 Hz; anything
         // else is paced by the timer.
         vsync_ = mode.refresh_rate >= 59 && mode.refresh_rate <= 61;
+        // Differs: the paddle moves alike for the same mouse movement on every monitor
+        // (docs/differences.md, Keyboard and mouse)
         // The paddle moves by the mouse's own counts, as on an 800 x 600 screen;
         // by default SDL would shrink them by the scale of the logical size, so the paddle
         // would be slower the larger the monitor. The renderer reads this when it is made.
@@ -138,6 +140,8 @@ class SdlDisplay final : public DisplayBackend {
     SDL_Renderer* renderer() const { return renderer_; }
     SDL_Window* ownWindow() const { return ownWindow_; }
 
+    // Differs: without the focus the mouse pointer is free and shown
+    // (docs/differences.md, The game on a Linux desktop)
     // The game holds the mouse only while its full screen has the focus: relative mode
     // moves the paddle alike on X11 and Wayland and keeps the pointer in; in another
     // window the player gets the pointer back.
@@ -250,6 +254,8 @@ void SdlDisplay::Pump() {
                 if (g_windowEventHandler) g_windowEventHandler(event);
                 break;
             case SDL_SYSWMEVENT:
+                // Differs: a window destroyed by another program ends the game
+                // (docs/differences.md, The game on a Linux desktop)
                 // A window of the program destroyed by another program: the program cannot
                 // go on in it, so this is a quit request, and the window's close box event.
                 if (SDL_Window* lost = LostWindowOf(*event.syswm.msg)) {
