@@ -80,6 +80,8 @@ const char kUsage[] =
 // Written to by the signal handler, read on the game's thread through GLib's main context.
 int gSignalPipe[2] = {-1, -1};
 
+// Differs: a quit signal cuts short the pause between two phases
+// (docs/differences.md, The game on a Linux desktop)
 // Runs on whichever thread the signal lands on, so it only does what is safe there: the
 // pause between phases in progress ends, and the game's thread hears of it below.
 void OnSignal(int) {

@@ -129,6 +129,8 @@ std::optional<PacingMode> runPacingChoice() {
 
 void openGameScreen(PacingMode pacing) {
     screen::CloseScreenDisplay();
+    // Differs: the pacing window closes when the full screen opens
+    // (docs/differences.md, Launcher)
     // The pacing window has done its work; it does not linger behind the full screen.
     gui::CloseNumberedWindow(kPacingWindow);
     runtime::support::WaitMilliseconds(1000);

@@ -41,6 +41,8 @@ void enter(Phase phase) {
     if (g_phaseObserver) g_phaseObserver(phase);
 }
 
+// Differs: a closed window or a quit request ends the game from any phase
+// (docs/differences.md, The game on a Linux desktop)
 // Every presented frame, in every phase: a closed window or a desktop quit request ends
 // the program here, between two frames, so nothing is ever left half-written.
 void frameEnded() {
@@ -239,6 +241,8 @@ void runFromOpenedScreen() {
     runPhases(Phase::Logo);
 }
 
+// Differs: no launcher window or full screen ends with a failure status
+// (docs/differences.md, The game on a Linux desktop)
 void failAndEnd(const char* what) {
     std::fprintf(stderr, "tessaly: %s\n", what);
     runtime::support::ReleaseAllServices();

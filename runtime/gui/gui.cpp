@@ -397,6 +397,8 @@ int WaitEvent() {
         ShowWaitingWindows();
         const bool screens = g_screenToolkit && AnyWindow(WindowKind::Screen);
         const bool gadgets = g_gadgetToolkit && AnyWindow(WindowKind::Gadgets);
+        // Differs: waiting for an event with no window open returns at once
+        // (docs/differences.md, Launcher)
         if (!screens && !gadgets) return 0;
         if (!screens) {
             g_gadgetToolkit->Dispatch(true);
