@@ -5,20 +5,16 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "editor/level_document.hpp"
 #include "editor/level_pictures.hpp"
+#include "editor/status_text.hpp"
 
 // The level editor's window: the level drawn as the game shows it, the brick palette, the
-// background, hazard and bricks-left settings, the file commands and a status line.
+// background, hazard and bricks-left settings, the file commands and a status line. Its
+// parts are built in editor_widgets, its file commands are file_actions, and what its
+// status line says is status_text.
 namespace editor {
-
-// A line kept from a level file as the status line shows it: its first kShownLineLength
-// characters, then "\u2026" when there is more; bytes that are not UTF-8, and characters
-// that print nothing, as \xNN. Valid UTF-8 whatever the line holds.
-inline constexpr std::size_t kShownLineLength = 40;
-std::string ShownLine(std::string_view line);
 
 class EditorWindow {
   public:
