@@ -13,6 +13,8 @@ namespace editor {
 
 namespace levels = game::levels;
 
+// Differs: the editor's status line shows a kept line's first forty characters
+// (docs/differences.md, Levels)
 std::string ShownLine(std::string_view line) {
     std::string shown;
     std::size_t at = 0;
