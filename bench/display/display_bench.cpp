@@ -9,6 +9,7 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -239,6 +240,53 @@ void MemcpyRows(benchmark::State& state, Picture p) {
 }
 BENCHMARK_CAPTURE(Memcpy, opaque_800x600, kScene);
 BENCHMARK_CAPTURE(MemcpyRows, opaque_800x600, kScene);
+
+// A picture moved up a row inside itself, as the menu scrolls its windows every frame,
+// beside SDL's blit of a surface onto itself; both start from the same picture and must
+// leave the same pixels.
+void ScrollInPlace(benchmark::State& state, bool sdl) {
+    Display();
+    Setup::Make(8, 800, 268, PaintTiles);
+    Surface& picture = *sprites::FindSprite(8)->surface;
+    SDL_Surface* view = SdlView(picture);
+    if (!view) {
+        state.SkipWithError(SDL_GetError());
+        return;
+    }
+    SDL_SetSurfaceBlendMode(view, SDL_BLENDMODE_NONE);
+    auto step = [&] {
+        if (sdl) {
+            SDL_Rect from{0, 1, 800, 267}, at{0, 0, 0, 0};
+            SDL_BlitSurface(view, &from, view, &at);
+        } else {
+            sprites::DrawSprite(8, 0, 0);
+        }
+    };
+    sprites::SelectTarget(8);
+    sprites::SetSpriteClip(8, 0, 1, 800, 267);
+    const Surface start = picture;
+    sprites::DrawSprite(8, 0, 0);
+    const std::vector<std::uint32_t> ours = picture.pixels;
+    std::copy(start.pixels.begin(), start.pixels.end(), picture.pixels.begin());
+    SDL_Rect from{0, 1, 800, 267}, at{0, 0, 0, 0};
+    SDL_BlitSurface(view, &from, view, &at);
+    if (picture.pixels != ours) state.SkipWithError("SDL moved other pixels than Tessaly");
+    for (auto _ : state) {
+        step();
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 800 * 267);
+    sprites::SelectTarget(-1);
+    SDL_FreeSurface(view);
+}
+void Tessaly(benchmark::State& state, bool sdl) {
+    ScrollInPlace(state, sdl);
+}
+void Sdl(benchmark::State& state, bool sdl) {
+    ScrollInPlace(state, sdl);
+}
+BENCHMARK_CAPTURE(Tessaly, scroll_in_place_800x268, false);
+BENCHMARK_CAPTURE(Sdl, scroll_in_place_800x268, true);
 
 // The star field's use: one drawing session of 5001 points.
 void PlotPixels(benchmark::State& state) {

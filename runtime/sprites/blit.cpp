@@ -78,11 +78,17 @@ void CopyRect(Surface& target, int dx, int dy, const Surface& source, int sx, in
               int height) {
     if (width <= 0 || height <= 0) return;
     if (SameStoreOverlap(target, dx, dy, source, sx, sy, width, height)) {
-        thread_local std::vector<std::uint32_t> temp;
-        const std::uint32_t* from = Snapshot(source, sx, sy, width, height, temp);
-        for (int row = 0; row < height; ++row)
-            std::memcpy(target.Row(dy + row) + dx, from + std::size_t(row) * width,
-                        std::size_t(width) * 4);
+        // Rows go in the order that reads each one before it is written over, and memmove
+        // takes care of a row moved along itself: the same as a copy through a temporary,
+        // with half the memory traffic (the game scrolls pictures this way every frame).
+        const std::size_t bytes = std::size_t(width) * 4;
+        if (dy <= sy) {
+            for (int row = 0; row < height; ++row)
+                std::memmove(target.Row(dy + row) + dx, source.Row(sy + row) + sx, bytes);
+        } else {
+            for (int row = height - 1; row >= 0; --row)
+                std::memmove(target.Row(dy + row) + dx, source.Row(sy + row) + sx, bytes);
+        }
         return;
     }
     // Plain stores, even for a whole screen: streaming stores, which skip the cache, copy no
