@@ -2,7 +2,7 @@
 // and scrolled downwards, so each one repeats seamlessly from its bottom to its top.
 #include <cmath>
 
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/play/play_packs.hpp"
 #include "tools/assets/play/shapes.hpp"
 
 namespace tools::assets::play {

@@ -2,7 +2,7 @@
 // left of the play field.
 #include <string>
 
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/play/play_packs.hpp"
 #include "tools/assets/play/shapes.hpp"
 
 namespace tools::assets::play {

@@ -2,7 +2,7 @@
 // "a" to "z", each glyph in a 32 x 32 cell (the pen always moves 32 pixels).
 #include <string>
 
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/play/play_packs.hpp"
 #include "tools/assets/play/shapes.hpp"
 
 namespace tools::assets::play {

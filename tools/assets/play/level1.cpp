@@ -8,7 +8,7 @@
 #include <string>
 
 #include "game/presentation/packs/play_pack.hpp"
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/play/play_packs.hpp"
 #include "tools/assets/play/shapes.hpp"
 
 namespace tools::assets::play {

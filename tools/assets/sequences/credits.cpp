@@ -1,6 +1,6 @@
 // data/credits.pak: the credits. A backdrop scrolls up, the title sits at the top, a ring
 // of lights turns in the middle and two text pages roll up through the screen.
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/sequences/sequence_packs.hpp"
 #include "tools/assets/sequences/common.hpp"
 
 namespace tools::assets::sequences {

@@ -1,7 +1,7 @@
 // data/gameover.pak: the game-over screen with the high-score window and the name entry.
 #include <cmath>
 
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/sequences/sequence_packs.hpp"
 #include "tools/assets/sequences/common.hpp"
 
 namespace tools::assets::sequences {

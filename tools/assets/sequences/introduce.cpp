@@ -3,7 +3,7 @@
 // a slowly drifting panel with two parallax layers.
 #include <cmath>
 
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/sequences/sequence_packs.hpp"
 #include "tools/assets/play/shapes.hpp"
 #include "tools/assets/sequences/common.hpp"
 

@@ -3,7 +3,7 @@
 // pages scroll up through the screen.
 #include <cmath>
 
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/sequences/sequence_packs.hpp"
 #include "tools/assets/play/shapes.hpp"
 #include "tools/assets/sequences/common.hpp"
 

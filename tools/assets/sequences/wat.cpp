@@ -3,7 +3,7 @@
 // frame is loaded but never shown and simply repeats the first.
 #include <cmath>
 
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/sequences/sequence_packs.hpp"
 #include "tools/assets/sequences/common.hpp"
 
 namespace tools::assets::sequences {

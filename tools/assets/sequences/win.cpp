@@ -3,7 +3,7 @@
 // light marks the highlighted choice (row 0 at y 98, row 1 at y 145).
 #include <cmath>
 
-#include "tools/assets/catalogue.hpp"
+#include "tools/assets/sequences/sequence_packs.hpp"
 #include "tools/assets/sequences/common.hpp"
 
 namespace tools::assets::sequences {
