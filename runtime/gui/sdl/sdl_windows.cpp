@@ -59,9 +59,8 @@ class SdlScreenWindows final : public ScreenWindowToolkit {
             SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.width, spec.height, flags);
         if (!window) return nullptr;
         if (spec.style.visible) SDL_RaiseWindow(window);
-        // Destroyed by another program, it arrives as its close request, and the display
-        // asks the program to quit.
-        runtime::screen::sdl::WatchForLoss(window);
+        // Watched for loss by the display once a screen is opened in it: making the
+        // renderer may replace the X window, and the old one's end is SDL's own doing.
         g_open.push_back(window);
         return window;
     }

@@ -83,6 +83,9 @@ class SdlDisplay final : public DisplayBackend {
             Close();
             return false;
         }
+        // Watched only now, as the full screen is: destroyed by another program, the window
+        // arrives as its close request and the program is asked to quit.
+        if (ownRenderer_) WatchForLoss(window_);
         SDL_RenderSetLogicalSize(renderer_, 0, 0);
         vsync_ = false;
         fullScreen_ = false;
