@@ -61,7 +61,11 @@ std::string LevelName(const std::string& path) {
 }
 
 std::string WindowTitle(const std::string& path, const LevelDocument& document) {
-    return (document.Modified() ? "*" : "") + LevelName(path) + " \u2013 " + kProgramTitle;
+    std::string title = document.Modified() ? "*" : "";
+    title += LevelName(path);
+    title += " \u2013 ";
+    title += kProgramTitle;
+    return title;
 }
 
 std::string CountsText(const LevelDocument& document) {

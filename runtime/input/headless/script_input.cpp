@@ -39,8 +39,10 @@ bool UpDown(std::string_view word, bool& down) {
 // What an extra word's line looks like: "focus in|out", "close".
 std::string Written(const ExtraWord& extra) {
     std::string text = "FRAME " + std::string(extra.word);
-    for (std::size_t i = 0; i < extra.values.size(); ++i)
-        text += (i == 0 ? " " : "|") + std::string(extra.values[i]);
+    for (std::size_t i = 0; i < extra.values.size(); ++i) {
+        text += i == 0 ? " " : "|";
+        text += extra.values[i];
+    }
     return text;
 }
 
@@ -51,8 +53,10 @@ std::string EveryLine(std::span<const ExtraWord> extraWords) {
     for (const ExtraWord& extra : extraWords)
         lines.push_back(Written(extra));
     std::string text = "expected " + lines[0];
-    for (std::size_t i = 1; i < lines.size(); ++i)
-        text += (i + 1 == lines.size() ? " or " : ", ") + lines[i];
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        text += i + 1 == lines.size() ? " or " : ", ";
+        text += lines[i];
+    }
     return text;
 }
 
