@@ -21,6 +21,7 @@
 #include "runtime/sound/sound.hpp"
 #include "runtime/sprites/sprites.hpp"
 #include "runtime/support/files.hpp"
+#include "tests/game/scores/folder_listing.hpp"
 #include "tests/runtime/sound/test_waves.hpp"
 #include "tests/runtime/support/player_permissions.hpp"
 #include "tests/runtime/support/temp_folder.hpp"
@@ -52,16 +53,7 @@ class HighScores : public ::testing::Test {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     // The data folder's names, sorted.
-    static std::string DataFiles() {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator("data"))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        std::string text;
-        for (const std::string& name : names)
-            text += (text.empty() ? "" : " ") + name;
-        return text;
-    }
+    static std::string DataFiles() { return FolderListing("data"); }
     static unsigned Mode(const char* name) {
         struct stat info {};
         return ::stat(name, &info) == 0 ? info.st_mode & 0777 : 0u;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/game/scores/folder_listing.hpp"
 #include "tests/runtime/support/temp_folder.hpp"
 
 namespace {
@@ -114,17 +115,6 @@ std::string ReadRaw(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string Listing(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    std::string text;
-    for (const std::string& name : names)
-        text += (text.empty() ? "" : " ") + name;
-    return text;
-}
-
 struct Table {
     std::string scores, names, shown;
     bool operator==(const Table&) const = default;
@@ -184,7 +174,7 @@ TEST(SaveKilled, EveryStopLeavesTheOldTableOrTheNew) {
                           << after.shown << "with the names\n"
                           << after.names;
         // Whatever the save left behind is gone once the table has been read.
-        EXPECT_EQ(Listing(game / "data"), "name.bin number.bin") << "at system call " << n;
+        EXPECT_EQ(FolderListing(game / "data"), "name.bin number.bin") << "at system call " << n;
         fs::remove_all(game);
         if (outcome == Outcome::Finished) break;
     }
