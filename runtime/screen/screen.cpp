@@ -221,9 +221,8 @@ int SetFrameRateLimit(int framesPerSecond) {
 void PacingWait(ScreenState& state, PacingClock& clock) {
     // Differs: the timer sleeps between frames instead of polling the clock
     // (docs/differences.md, Screen, sprites and quads)
-    // Wake 0.2 ms before the deadline: a wake-up is usually that early or a little late,
-    // and reading the counter for what is left costs about 1 % of a core.
-    const std::int64_t spinMargin = clock.Frequency() / 5000;
+    // One sleep to the deadline: Linux wakes a sleeper within tens of microseconds of it,
+    // far inside a frame, and reading the clock until then would cost about 1 % of a core.
     std::int32_t now = 0;
     for (;;) {
         const std::int64_t counter = clock.Counter();
@@ -237,7 +236,7 @@ void PacingWait(ScreenState& state, PacingClock& clock) {
         if (elapsed > state.framePeriod) break;
         // The wait ends at the first reading more than a period after the stamp.
         const std::int64_t remaining = state.framePeriod - elapsed + 1;
-        if (remaining > spinMargin) clock.SleepUntil(counter + remaining - spinMargin);
+        clock.SleepUntil(counter + remaining);
     }
     state.lastFrameStamp = now;
 }

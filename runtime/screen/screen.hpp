@@ -164,8 +164,7 @@ class PacingClock {
 PacingClock& SteadyPacingClock();
 
 // The frame wait: until more than framePeriod ticks have passed since lastFrameStamp. It
-// sleeps to just before that moment and reads the counter for the last fraction of a
-// millisecond, so a frame costs the processor next to nothing while it waits.
+// sleeps to that moment, so a frame costs the processor next to nothing while it waits.
 void PacingWait(ScreenState& state, PacingClock& clock);
 
 // The display behind the screen: it shows the back buffer and owns the pacing clock.
