@@ -118,7 +118,11 @@ void levelStart() {
 
 LevelOutcome playFrame() {
     PlayState& s = Play();
-    runtime::screen::FillTarget(0, 0, 0);
+    // The scrolling background, drawn twice, writes every pixel when its picture is as
+    // large as the screen; black shows only without one.
+    const int background = BackgroundSprite();
+    if (background == 0 || !runtime::sprites::SpriteCoversTarget(background))
+        runtime::screen::FillTarget(0, 0, 0);
     if (runtime::sound::MediaStatus() == 0) {
         runtime::sound::SeekMedia(0);
         runtime::sound::PlayMedia(0);

@@ -461,6 +461,16 @@ int DrawSpriteKeyed(int n, int x, int y) {
     return Draw(n, x, y, true);
 }
 
+bool SpriteCoversTarget(int n) {
+    const SpriteRecord* r = FindSprite(n);
+    const auto& state = runtime::screen::State();
+    if (!r || r->kind == -2 || !r->surface || !state.target) return false;
+    // The shown part must lie inside the picture, or a copy of it is refused.
+    return r->shownWidth >= state.targetWidth && r->shownHeight >= state.targetHeight &&
+           r->clipX >= 0 && r->clipY >= 0 && r->clipX + r->shownWidth <= r->surface->width &&
+           r->clipY + r->shownHeight <= r->surface->height;
+}
+
 int SpritesOverlap(int s1, int x1, int y1, int s2, int x2, int y2) {
     const SpriteRecord* a = FindSprite(s1);
     const SpriteRecord* b = FindSprite(s2);

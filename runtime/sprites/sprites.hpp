@@ -83,6 +83,10 @@ int DiscardSprite(int n);
 int SetSpriteClip(int n, int x, int y, int width, int height);
 int DrawSprite(int n, int x, int y);
 int DrawSpriteKeyed(int n, int x, int y);
+// True when an opaque copy of sprite n as tall and as wide as it is shown would write every
+// pixel of the current target: a frame that starts with such a picture need not be
+// filled black first.
+bool SpriteCoversTarget(int n);
 int SpritesOverlap(int s1, int x1, int y1, int s2, int x2, int y2);
 int SpritePixelsOverlap(int s1, int x1, int y1, int s2, int x2, int y2);
 

@@ -119,7 +119,9 @@ void enterMenu() {
 
 std::optional<MenuChoice> menuFrame() {
     MenuState& s = g_menu;
-    runtime::screen::FillTarget(0, 0, 0);
+    // The two copies of the scrolling background write every pixel when its picture is as
+    // large as the screen; black shows only where it is smaller or missing.
+    if (!sprites::SpriteCoversTarget(kBackground)) runtime::screen::FillTarget(0, 0, 0);
     sprites::DrawSprite(kBackground, 0, s.backgroundY);
     sprites::DrawSprite(kBackground, 0, s.backgroundY + 600);
     if (--s.backgroundY < -600) s.backgroundY = 0;

@@ -95,6 +95,31 @@ TEST_F(Sprites, OpaqueCopiesClipAtEveryEdgeOfTheTarget) {
     EXPECT_EQ(BackBuffer().pixels, before);
 }
 
+// A frame skips its black fill when its first picture covers the target, so the answer
+// must be no wherever some pixel would keep the last frame's colour.
+TEST_F(Sprites, OnlyAWholeScreenPictureCoversTheTarget) {
+    MakeMarked(1, 800, 600);
+    EXPECT_TRUE(SpriteCoversTarget(1));
+    MakeMarked(2, 800, 599);
+    MakeMarked(3, 799, 600);
+    EXPECT_FALSE(SpriteCoversTarget(2));
+    EXPECT_FALSE(SpriteCoversTarget(3));
+    EXPECT_FALSE(SpriteCoversTarget(77));
+    // A clip rectangle inside a larger picture covers; one cut short by its right edge not.
+    MakeMarked(4, 900, 700);
+    EXPECT_TRUE(SpriteCoversTarget(4));
+    ASSERT_TRUE(SetSpriteClip(4, 100, 100, 800, 600));
+    EXPECT_TRUE(SpriteCoversTarget(4));
+    ASSERT_TRUE(SetSpriteClip(4, 200, 0, 800, 600));
+    EXPECT_FALSE(SpriteCoversTarget(4));
+    // Into a smaller sprite as the target, a smaller picture covers.
+    MakeMarked(5, 50, 40);
+    ASSERT_TRUE(SelectTarget(5));
+    EXPECT_TRUE(SpriteCoversTarget(2));
+    EXPECT_FALSE(SpriteCoversTarget(77));
+    SelectTarget(-1);
+}
+
 TEST_F(Sprites, KeyedCopiesSkipBlackAndClipRectanglesPickTheDrawnPart) {
     MakeMarked(2, 32, 32);
     Surface& s = *FindSprite(2)->surface;
