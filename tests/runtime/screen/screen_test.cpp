@@ -241,7 +241,7 @@ TEST(Pacing, SixtyFramesTakeASecondOnA60HzDisplayWithOrWithoutTheFocus) {
 }
 
 TEST(Drawing, RedFirstCopiesSwapRedAndBlueOfEveryPixelAndNothingBeyond) {
-    // Lengths around the four-pixel steps, from places that are not four-pixel aligned.
+    // Lengths around the eight- and four-pixel steps, from places that are not aligned.
     std::vector<std::uint32_t> from(64), to(70);
     for (std::size_t i = 0; i < from.size(); ++i)
         from[i] = 0xA0000000u | std::uint32_t(i) << 16 | std::uint32_t(i + 100) << 8 |
