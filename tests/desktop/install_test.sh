@@ -22,7 +22,7 @@ game=$prefix/share/tessaly
 ls "$game"/levels/*.lvl >/dev/null || fail "no sample levels"
 [ ! -e "$game/data/number.bin" ] && [ ! -e "$game/screen.bmp" ] || fail "player files installed"
 [ -x "$game/editor" ] || fail "no level editor in $game"
-grep -qx 'Exec=tessaly' "$prefix/share/applications/tessaly.desktop" || fail "no menu entry"
+grep -qx 'Exec=tessaly %f' "$prefix/share/applications/tessaly.desktop" || fail "no menu entry"
 grep -qx 'Exec=tessaly-editor %f' "$prefix/share/applications/tessaly-editor.desktop" ||
     fail "no menu entry for the editor"
 grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/tessaly.svg" || fail "no icon"

@@ -30,7 +30,8 @@ const char kUsage[] =
     "       tessaly-headless play [--data DIR] [--level N | --file PATH.lvl] [--seed S]\n"
     "                             [--frames F] [--input SCRIPT] [--autopilot]\n"
     "                             [--trace FILE] [--shot FRAME:FILE.bmp]...\n"
-    "       tessaly-headless bench [--data DIR] [--frames F]\n";
+    "       tessaly-headless bench [--data DIR] [--frames F]\n"
+    "       tessaly-headless --help | --version\n";
 
 const char kCommands[] =
     "\n"
@@ -392,6 +393,10 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage << kCommands;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "tessaly-headless " << TESSALY_VERSION << '\n';
             return 0;
         }
     }

@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "usage: tessaly-pack create [--raw] OUT.pak FILE...\n"
     "       tessaly-pack list PACK\n"
     "       tessaly-pack extract PACK DIR\n"
+    "       tessaly-pack --help | --version\n"
     "\n"
     "create   writes the files, in order, as the entries of a pack; each entry is\n"
     "         compressed unless --raw is given or compression does not make it smaller\n"
@@ -213,6 +214,10 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("tessaly-pack %s\n", TESSALY_VERSION);
             return 0;
         }
     }
