@@ -18,8 +18,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TESSALY_HOMEPAGE})
 set(CPACK_PACKAGE_CONTACT ${TESSALY_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "brick-breaking arcade game with a level editor")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Move the paddle with the mouse, keep up to three balls in play and clear
+# The long description; CPack puts the summary above it as the synopsis.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Move the paddle with the mouse, keep up to three balls in play and clear
 an 8 x 20 grid of bricks over fifteen levels. Bonus capsules widen the
 paddle, arm a gun or a rocket, add balls or double the points; moving
 barriers and creeping bricks stand in the way, and the best scores go
