@@ -22,6 +22,7 @@ game=$prefix/share/tessaly
 ls "$game"/levels/*.lvl >/dev/null || fail "no sample levels"
 [ ! -e "$game/data/number.bin" ] && [ ! -e "$game/screen.bmp" ] || fail "player files installed"
 [ -x "$game/editor" ] || fail "no level editor in $game"
+[ -x "$prefix/bin/tessaly-pack" ] && [ -x "$prefix/bin/tessaly-headless" ] || fail "no tools"
 grep -qx 'Exec=tessaly %f' "$prefix/share/applications/tessaly.desktop" || fail "no menu entry"
 grep -qx 'Exec=tessaly-editor %f' "$prefix/share/applications/tessaly-editor.desktop" ||
     fail "no menu entry for the editor"
