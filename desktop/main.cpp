@@ -21,6 +21,7 @@
 #include "runtime/gui/gtk/gtk_gui.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/gui/sdl/sdl_windows.hpp"
+#include "runtime/input/sdl/gamepad.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/screen/sdl/sdl_display.hpp"
 #include "runtime/sound/sdl/sdl_sound.hpp"
@@ -167,6 +168,8 @@ int main(int argc, char** argv) {
     game::flow::setFrameObserver(&LookAtSignals);
 
     runtime::screen::sdl::UseSdlDisplay();
+    // Without SDL's game controllers the game is played with the mouse and keys alone.
+    runtime::input::sdl::UseGamepads();
     runtime::sound::sdl::UseSdlSound();
     runtime::gui::gtk::UseGtkWindows();
     runtime::gui::sdl::UseSdlScreenWindows();

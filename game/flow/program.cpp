@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "game/flow/pad_meaning.hpp"
 #include "game/flow/session.hpp"
 #include "game/play/level_loop.hpp"
 #include "game/play/play_state.hpp"
@@ -38,6 +39,7 @@ void (*g_frameObserver)() = nullptr;
 
 void enter(Phase phase) {
     g_phase = phase;
+    runtime::input::SetPadMeaning(padMeaningOf(phase));
     if (g_phaseObserver) g_phaseObserver(phase);
 }
 

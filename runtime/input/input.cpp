@@ -1,5 +1,6 @@
 #include "runtime/input/input.hpp"
 
+#include "runtime/input/gamepad.hpp"
 #include "runtime/input/screen_link.hpp"
 #include "runtime/support/program.hpp"
 
@@ -41,6 +42,7 @@ void (*eventPump)() = nullptr;
 
 void Pump() {
     if (eventPump) eventPump();
+    StepPadFrames();
 }
 
 int Translated(KeyCode key) {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "runtime/input/input.hpp"
+#include "runtime/input/sdl/gamepad.hpp"
 
 namespace runtime::input::sdl {
 namespace {
@@ -182,6 +183,13 @@ void HandleEvent(const SDL_Event& event) {
             PostMouseWheel(steps);
             break;
         }
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
+            HandleGamepadEvent(event);
+            break;
         case SDL_WINDOWEVENT:
             // Keys held while the window lost the keyboard would otherwise stay down.
             if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) PostAllKeysUp();
