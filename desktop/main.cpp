@@ -30,10 +30,27 @@
 namespace {
 
 const char kUsage[] =
-    "usage: tessaly [--help | --version]\n"
+    "usage: tessaly [--help | --version | [--] FILE.lvl]\n"
     "Starts the game in the current folder, which holds data/ and sfx/ (scores are kept in\n"
     "data/, screenshots land in screen.bmp). The launcher window picks the full game or a\n"
-    "level file.\n";
+    "level file; FILE.lvl starts it with that file chosen.\n";
+
+// A message window over nothing, for what the player has to know before the launcher:
+// shown when there is a desktop to show it on, and closed by the player.
+void ShowMessageWindow(const char* headline, const std::string& text) {
+    gtk_disable_setlocale();
+    if (!gtk_init_check(nullptr, nullptr)) return;
+    GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                               GTK_BUTTONS_CLOSE, "%s", headline);
+    // File names need not be UTF-8; the window shows what it can of them.
+    gchar* shown = g_filename_display_name(text.c_str());
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", shown);
+    g_free(shown);
+    gtk_window_set_title(GTK_WINDOW(dialog), "Tessaly");
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
+    gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+}
 
 // Started outside its game folder, the game would open its launcher and then a black,
 // silent screen. It says instead where it looked and how it is started, on standard error
@@ -60,21 +77,8 @@ const char kUsage[] =
                             ", with scripts/play from the source folder, or with the "
                             "installed tessaly command.";
     std::fprintf(stderr, "tessaly: %s\n%s\n%s\n", lacking.c_str(), why.c_str(), how.c_str());
-
-    gtk_disable_setlocale();
-    if (gtk_init_check(nullptr, nullptr)) {
-        GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
-                                                   GTK_BUTTONS_CLOSE, "Tessaly cannot start here");
-        // File names need not be UTF-8; the window shows what it can of them.
-        const std::string text = "There is " + lacking + ".\n\n" + why + " " + how;
-        gchar* shown = g_filename_display_name(text.c_str());
-        gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", shown);
-        g_free(shown);
-        gtk_window_set_title(GTK_WINDOW(dialog), "Tessaly");
-        gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
-        gtk_dialog_run(GTK_DIALOG(dialog));
-        gtk_widget_destroy(dialog);
-    }
+    ShowMessageWindow("Tessaly cannot start here",
+                      "There is " + lacking + ".\n\n" + why + " " + how);
     std::exit(1);
 }
 
@@ -142,25 +146,57 @@ const game::flow::LauncherSteps kLauncher = {
     .openGameScreen = &launcher::openGameScreen,
 };
 
+// The level file handed in (by a file manager, or typed): the launcher starts with it
+// chosen. A relative name is taken from the folder the program was started in, which is
+// the game folder (the installed starter makes the name whole before it changes folder).
+// A file that cannot be read is named in a message, and the launcher starts on the full
+// game.
+void ChooseLevelFile(const std::string& file) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(file, ec);
+    const std::string path = ec ? file : whole.string();
+    if (const auto problem = launcher::levelFileProblem(path)) {
+        std::fprintf(stderr, "tessaly: cannot play %s: %s; the launcher starts on the full game\n",
+                     path.c_str(), problem->c_str());
+        ShowMessageWindow("Tessaly cannot play this level file",
+                          path + "\n\n" + "The level file cannot be read: " + *problem +
+                              ".\nThe launcher starts on the full game.");
+        return;
+    }
+    launcher::chooseLevelAtStart(path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::string levelFile;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const char* word = argv[i];
+        // "--" ends the options, so a level may be named "-x.lvl".
+        if (options && std::strcmp(word, "--") == 0) {
+            options = false;
+            continue;
+        }
+        if (options && argc == 2 && std::strcmp(word, "--help") == 0) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        if (options && argc == 2 && std::strcmp(word, "--version") == 0) {
             std::printf("tessaly %s\n", TESSALY_VERSION);
             return 0;
         }
-        std::fprintf(stderr, "tessaly: unknown option %s\n%s", argv[1], kUsage);
-        return 2;
+        if ((options && word[0] == '-') || !levelFile.empty() || word[0] == '\0') {
+            std::fprintf(stderr, "tessaly: unexpected argument \"%s\"\n%s", word, kUsage);
+            return 2;
+        }
+        levelFile = word;
     }
     // Differs: no data/ or sfx/ opens no launcher
     // (docs/differences.md, The game on a Linux desktop)
     if (const auto missing = game::flow::missingGameFolders("."); !missing.empty())
         RefuseOutsideGameFolder(missing);
+    if (!levelFile.empty()) ChooseLevelFile(levelFile);
 
     // The game handles these signals itself, in every phase, through the one way out.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

@@ -73,6 +73,9 @@ Toolbar::Toolbar(Actions actions) : actions_(std::move(actions)) {
         actions_.mirror(gtk_toggle_tool_button_get_active(GTK_TOGGLE_TOOL_BUTTON(mirror_)));
     });
     gtk_toolbar_insert(GTK_TOOLBAR(toolbar_), mirror_, -1);
+    gtk_toolbar_insert(GTK_TOOLBAR(toolbar_), gtk_separator_tool_item_new(), -1);
+    AddButton("media-playback-start", "_Play", "Save the level and play it in the game (F5)",
+              actions_.play);
 }
 
 GtkToolItem* Toolbar::AddButton(const char* icon, const char* label, const char* tip,

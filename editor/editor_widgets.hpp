@@ -27,7 +27,7 @@ void OnSignal(gpointer instance, const char* signal, std::function<void()> actio
 class Toolbar {
   public:
     struct Actions {
-        std::function<void()> newLevel, open, save, saveAs, undo, redo;
+        std::function<void()> newLevel, open, save, saveAs, undo, redo, play;
         std::function<void(bool)> mirror;  // the switch turned on or off
     };
     explicit Toolbar(Actions actions);

@@ -125,6 +125,7 @@ struct EditorWindow::Impl {
             .saveAs = [this] { files.SaveAs(nullptr); },
             .undo = [this] { Undo(); },
             .redo = [this] { Redo(); },
+            .play = [this] { files.Play(); },
             .mirror = [this](bool on) { SetMirror(on); },
         };
     }
@@ -293,6 +294,10 @@ struct EditorWindow::Impl {
                 default:
                     return false;
             }
+        }
+        if (mods == 0 && key == GDK_KEY_F5) {
+            files.Play();
+            return true;
         }
         // Plain keys are the palette's and the mirror's, unless a text field has them.
         GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));

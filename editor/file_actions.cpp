@@ -6,6 +6,7 @@
 
 #include "editor/level_files.hpp"
 #include "editor/status_text.hpp"
+#include "runtime/support/program.hpp"
 
 namespace editor {
 
@@ -36,6 +37,16 @@ void WhenFileChosen(GtkWidget* dialog, std::function<void(std::string)> then) {
         },
         GConnectFlags(0));
     gtk_widget_show(dialog);
+}
+
+// The game program for a game folder: the one in it, else the one beside the editor (an
+// installed editor runs in the player's own game folder, which holds no program).
+fs::path GameProgram(const std::string& gameFolder) {
+    std::error_code ec;
+    const fs::path inFolder = fs::path(gameFolder) / "tessaly";
+    if (fs::is_regular_file(inFolder, ec)) return inFolder;
+    const fs::path editor = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? inFolder : editor.parent_path() / "tessaly";
 }
 
 }  // namespace
@@ -114,6 +125,21 @@ void FileActions::Save(std::function<void()> then) {
         return;
     }
     if (SaveTo(path_) && then) then();
+}
+
+void FileActions::Play() {
+    Save([this] { StartGame(); });
+}
+
+void FileActions::StartGame() {
+    std::error_code ec;
+    const fs::path level = fs::absolute(path_, ec);
+    const fs::path program = GameProgram(gameFolder_);
+    // The game runs in its game folder; the level's name is whole, so it is found from there.
+    if (ec ||
+        runtime::support::StartProgramIn(gameFolder_, program.string(), {level.string()}) == 0)
+        ShowError("The game could not be started.",
+                  program.string() + " could not be run in " + gameFolder_ + ".");
 }
 
 void FileActions::WhenChangesSettled(const char* discardLabel, std::function<void()> then) {

@@ -44,6 +44,11 @@ class FileActions {
     void Save(std::function<void()> then);
     void SaveAs(std::function<void()> then);
 
+    // Saves the level (asking for a name when it has none), then starts the game on it from
+    // the game folder, as the launcher starts the editor: not waited for. A message says
+    // when the game cannot be started.
+    void Play();
+
     // Runs then when nothing unsaved would be lost: at once, or after the player chose to
     // save or to let the changes go (the button named discardLabel). Cancel runs nothing.
     void WhenChangesSettled(const char* discardLabel, std::function<void()> then);
@@ -54,6 +59,7 @@ class FileActions {
     GtkWidget* FileDialog(const char* title, GtkFileChooserAction action, const char* accept);
     bool SaveTo(const std::string& target);
     void Replace(LevelDocument fresh, std::string freshPath);
+    void StartGame();
 
     std::string gameFolder_;
     LevelDocument& document_;

@@ -32,6 +32,14 @@ struct LauncherChoice {
 // box. False if it does not decode.
 bool loadLauncherBanner();
 
+// The level file the launcher starts with chosen, as if picked in its list (the program's
+// argument); empty for the full game, as without one.
+void chooseLevelAtStart(const std::string& path);
+
+// What keeps a level file from being read ("there is no such file", "it is a folder"), in
+// words for a message; nothing when it can be read.
+std::optional<std::string> levelFileProblem(const std::string& path);
+
 // Opens the launcher (window 0) and handles the player's actions until a game is started
 // or the player quits. The window stays open: closeLauncher is the next step.
 LauncherChoice runLauncher();

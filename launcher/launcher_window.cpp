@@ -1,4 +1,10 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "launcher/banner.hpp"
 #include "launcher/launcher.hpp"
@@ -34,6 +40,8 @@ constexpr const char* kFullGame = "Full Game";
 
 // The folder whose level files the list shows: the tree's text at its last event.
 std::string g_levelFolder;
+// The selection the window opens with: the full game, or the level file handed in.
+std::string g_startSelection = kFullGame;
 
 void listLevelFiles() {
     g_levelFolder = gui::GetGadgetTextOf(FolderTree);
@@ -49,6 +57,37 @@ void listLevelFiles() {
 bool loadLauncherBanner() {
     const auto banner = bannerBmp();
     return runtime::images::LoadImageFromMemory(0, banner.data(), banner.size()) != nullptr;
+}
+
+void chooseLevelAtStart(const std::string& path) {
+    g_startSelection = path.empty() ? kFullGame : path;
+}
+
+std::optional<std::string> levelFileProblem(const std::string& path) {
+    // Opened without waiting, so a pipe in the file's place is told apart, not waited on.
+    const int fd =
+        path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        switch (path.empty() ? ENOENT : errno) {
+            case ENOENT:
+                return "there is no such file";
+            case EACCES:
+                return "it may not be read (permission denied)";
+            case ENOTDIR:
+                return "a part of its path is not a folder";
+            case ELOOP:
+                return "its links go round in a loop";
+            default:
+                return std::string("it cannot be opened (") + std::strerror(errno) + ")";
+        }
+    }
+    struct stat status {};
+    const bool known = fstat(fd, &status) == 0;
+    close(fd);
+    if (!known) return "it cannot be read";
+    if (S_ISDIR(status.st_mode)) return "it is a folder, not a level file";
+    if (!S_ISREG(status.st_mode)) return "it is not a plain file (a pipe or a device)";
+    return std::nullopt;
 }
 
 bool openLauncherWindow() {
@@ -73,7 +112,7 @@ bool openLauncherWindow() {
                            gui::TextCentred);
     gui::MakeTextWithFlags(Selection, 380, 270, 210, 20, "", gui::TextCentred | gui::TextSunken);
     gui::MakeButton(ClearButton, 520, 290, 70, 20, "clear");
-    gui::SetGadgetTextOf(Selection, kFullGame);
+    gui::SetGadgetTextOf(Selection, g_startSelection);
     return true;
 }
 

@@ -61,8 +61,13 @@ int StartProgram(std::string_view fileName) {
     // one (the editor) runs in the current directory.
     const std::size_t cut = program.find_last_of('/');
     const bool hasFolder = cut != std::string::npos && cut > 0;
-    std::string folder = hasFolder ? program.substr(0, cut + 1) : std::string();
-    if (hasFolder && program.front() != '/') {
+    return StartProgramIn(hasFolder ? program.substr(0, cut + 1) : std::string(), program, {});
+}
+
+int StartProgramIn(const std::string& folder, std::string program,
+                   const std::vector<std::string>& arguments) {
+    if (program.empty()) return 0;
+    if (!folder.empty() && program.front() != '/') {
         // The child changes folder before it starts the program, so a relative name has
         // to be made absolute first.
         char* here = getcwd(nullptr, 0);
@@ -75,7 +80,7 @@ int StartProgram(std::string_view fileName) {
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
-    if (hasFolder) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     // Differs: the editor starts with default signals and no game files
     // (docs/differences.md, Files, text and programs)
     // The new program starts with default signal handling, whatever the game set up.
@@ -86,14 +91,20 @@ int StartProgram(std::string_view fileName) {
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-    char* argv[] = {program.data(), nullptr};
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    const int result = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
+    const int result =
+        posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (result != 0) return 0;
 
-    // Nobody waits for the editor, but its exit is collected so no zombie process stays.
+    // Nobody waits for the program, but its exit is collected so no zombie process stays.
     // If no thread can be made the program still runs; only its exit stays uncollected.
     try {
         std::thread([pid] {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace runtime::support {
 
@@ -20,6 +22,12 @@ void CutWaitsShort();
 // folder; a bare name starts it in the current directory. Returns nonzero once the program
 // runs, 0 when it cannot be started (missing, not executable).
 int StartProgram(std::string_view fileName);
+
+// The same for a program file (a relative name is taken from the current directory) with
+// arguments, run in the given folder (the current directory when empty): the level editor
+// starts the game this way.
+int StartProgramIn(const std::string& folder, std::string program,
+                   const std::vector<std::string>& arguments);
 
 // The services end in this order when the program ends: the later stages hold what the
 // earlier ones draw on or write through.

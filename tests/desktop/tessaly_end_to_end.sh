@@ -25,8 +25,9 @@ cleanup() {
 trap cleanup EXIT
 
 # The game runs in a folder of its own, so its screenshot and scores stay out of the build.
-mkdir -p "$work/game/data"
+mkdir -p "$work/game/data" "$work/game/levels"
 ln -s "$game_dir"/data/*.pak "$work/game/data/"
+cp "$(ls "$game_dir"/levels/*.lvl | head -1)" "$work/game/levels/mine.lvl"
 ln -s "$game_dir/sfx" "$work/game/sfx"
 out=$work/out
 
@@ -34,7 +35,7 @@ deadline=0
 
 start() {
     deadline=$((SECONDS + 90))
-    (cd "$work/game" && exec "$program") >"$out" 2>&1 &
+    (cd "$work/game" && exec "$program" "$@") >"$out" 2>&1 &
     pid=$!
 }
 
@@ -91,6 +92,33 @@ wait_for_exit
 
 echo "run 3: a termination signal while the launcher is open"
 start
+wait_for "the launcher window" launcher_window
+kill -TERM "$pid"
+wait_for_exit
+
+echo "run 4: a level file named on the command line is chosen in the launcher"
+rm -f "$work/game/screen.bmp"
+start levels/mine.lvl
+to_the_full_screen
+# No logo, introduction or menu: S alone saves a frame of the level.
+wait_for "a screenshot of the level" pressed_until "s" screenshot_taken
+xdotool keyup s
+"$level_frame_check" "$work/game/screen.bmp" "$game_dir" || fail "screen.bmp shows no level frame"
+xdotool keydown Escape
+xdotool keydown space
+wait_for_exit
+xdotool keyup space keyup Escape
+
+echo "run 5: a level file that is not there"
+start missing.lvl
+message_window() {
+    found=$(xdotool search --onlyvisible --name '^Tessaly$' 2>/dev/null | head -1)
+    [ -n "$found" ]
+}
+wait_for "the message window" message_window
+grep -qF "tessaly: cannot play $(cd "$work/game" && pwd -P)/missing.lvl: there is no such file" "$out" ||
+    fail "the message does not name the file"
+xdotool windowfocus --sync "$found" key Return
 wait_for "the launcher window" launcher_window
 kill -TERM "$pid"
 wait_for_exit

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The windows before the game, driven with real X input on an X server of their own (so no
 # other test's window is in the way): the launcher appears, "Launch Level Editor" starts the
-# editor beside it, a click on "Start Game/Level"
+# editor beside it, whose Play (F5) asks for a name, saves the level and starts the game on
+# it from the game folder, a click on "Start Game/Level"
 # hands over to the pacing window, Return there opens the full screen.
 # Usage: launcher_end_to_end.sh LAUNCHER_RUN GAME_DIR
 set -euo pipefail
@@ -19,12 +20,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The editor's file dialog keeps its settings in memory, with no session bus to save them on.
+export GSETTINGS_BACKEND=memory
+
 # The game folder has the editor and the pacing window's pictures and music.
 cd "$game_dir"
 "$program" >"$out" 2>&1 &
 pid=$!
 
-deadline=$((SECONDS + 60))
+deadline=$((SECONDS + 90))
 
 outcome_printed() { grep -q '^mode=' "$out"; }
 
@@ -47,8 +51,39 @@ editor_pid=$(xdotool getwindowpid "$editor")
 echo "editor $editor_pid in $(readlink "/proc/$editor_pid/cwd")"
 [ "$(readlink "/proc/$editor_pid/cwd")" = "$(pwd -P)" ] || fail "the editor runs elsewhere"
 [ "$(readlink "/proc/$editor_pid/exe")" = "$(pwd -P)/editor" ] || fail "not the game's editor"
+
+# Play (F5) on a level never saved asks for its name first, saves it there and starts the
+# real game on it, in the game folder, with the file's whole name.
+save_dialog() {
+    found=$(xdotool search --onlyvisible --name '^Save Level As$' 2>/dev/null | head -1)
+    [ -n "$found" ]
+}
+xdotool windowfocus --sync "$editor" key F5
+wait_for "the editor to ask for a name" save_dialog
+xdotool windowfocus --sync "$found" key ctrl+a type "$work/played.lvl"
+xdotool key Return
+saved() { [ -s "$work/played.lvl" ]; }
+wait_for "the level to be saved" saved
+game_started() {
+    game_pid=$(pgrep -P "$editor_pid" -x tessaly || true)
+    [ -n "$game_pid" ] && [ "$(tr '\0' ' ' <"/proc/$game_pid/cmdline")" = "$(pwd -P)/tessaly $work/played.lvl " ]
+}
+wait_for "the game on the saved level" game_started
+echo "game $game_pid in $(readlink "/proc/$game_pid/cwd")"
+[ "$(readlink "/proc/$game_pid/cwd")" = "$(pwd -P)" ] || fail "the game runs elsewhere"
+game_launcher() { xdotool search --onlyvisible --pid "$game_pid" --name '^Tessaly version 1\.1$' >/dev/null 2>&1; }
+wait_for "the game's launcher" game_launcher
+kill -TERM "$game_pid"
+game_gone() { ! kill -0 "$game_pid" 2>/dev/null; }
+wait_for "the game to end" game_gone
+
 kill "$editor_pid"
 wait_for "the editor to close" no_editor_window
+# The test's own launcher stays, once the game's has gone from the screen too.
+one_launcher() {
+    [ "$(xdotool search --onlyvisible --name '^Tessaly version 1\.1$' 2>/dev/null | wc -l)" -eq 1 ]
+}
+wait_for "the game's launcher to go" one_launcher
 launcher_window || fail "the launcher went with the editor"
 
 # "Start Game/Level" sits at (380, 100), 210 x 40.

@@ -216,6 +216,40 @@ TEST_F(Launcher, PickedFileBecomesTheSelectionUntilCleared) {
     EXPECT_EQ(choice->mode.levelPath, "");
 }
 
+TEST_F(Launcher, ALevelFileHandedInIsChosenAtTheStart) {
+    TempFolder folder;
+    Touch(folder / "handed in.lvl");
+    ASSERT_EQ(launcher::levelFileProblem(folder / "handed in.lvl"), std::nullopt);
+    gui::CloseNumberedWindow(0);
+    launcher::chooseLevelAtStart(folder / "handed in.lvl");
+    ASSERT_TRUE(launcher::openLauncherWindow());
+    launcher::chooseLevelAtStart("");
+    EXPECT_EQ(Selection(), folder / "handed in.lvl");
+    auto choice = Click(9);
+    ASSERT_TRUE(choice.has_value());
+    EXPECT_EQ(choice->mode.kind, PlayMode::SingleLevel);
+    EXPECT_EQ(choice->mode.levelPath, folder / "handed in.lvl");
+    EXPECT_EQ(Click(12), std::nullopt);
+    EXPECT_EQ(Selection(), "Full Game");
+
+    // What keeps a file from being played is said in words.
+    mkfifo((folder / "pipe.lvl").c_str(), 0600);
+    Touch(folder / "secret.lvl");
+    chmod((folder / "secret.lvl").c_str(), 0);
+    EXPECT_EQ(launcher::levelFileProblem(folder / "gone.lvl"), "there is no such file");
+    EXPECT_EQ(launcher::levelFileProblem(""), "there is no such file");
+    EXPECT_EQ(launcher::levelFileProblem(folder.path()), "it is a folder, not a level file");
+    EXPECT_EQ(launcher::levelFileProblem(folder / "pipe.lvl"),
+              "it is not a plain file (a pipe or a device)");
+    EXPECT_EQ(launcher::levelFileProblem(folder / "handed in.lvl/x.lvl"),
+              "a part of its path is not a folder");
+    // Root reads every file.
+    if (geteuid() != 0) {
+        EXPECT_EQ(launcher::levelFileProblem(folder / "secret.lvl"),
+                  "it may not be read (permission denied)");
+    }
+}
+
 TEST_F(Launcher, StartQuitAndTheCloseBoxEndTheLauncher) {
     auto choice = Click(9);
     ASSERT_TRUE(choice.has_value());

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -30,6 +31,11 @@ bool Eventually(Condition condition) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return condition();
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // True while the process exists, zombie or not.
@@ -66,6 +72,19 @@ TEST(StartProgram, BareAndBackslashNamesAreRelativeToTheCurrentFolder) {
     EXPECT_NE(nested, 0);
     EXPECT_TRUE(Eventually([&] { return std::filesystem::exists(folder / "bare.txt"); }));
     EXPECT_TRUE(Eventually([&] { return std::filesystem::exists(folder / "sub/nested.txt"); }));
+}
+
+TEST(StartProgram, TakesArgumentsAndAFolderOfItsOwn) {
+    TempFolder folder;
+    std::filesystem::create_directories(folder / "game");
+    WriteScript(folder / "tessaly",
+                "pwd > started.txt\nfor a; do echo \"$a\" >> started.txt; done\n");
+    const int pid = StartProgramIn(folder / "game", folder / "tessaly", {"/a level.lvl", "--"});
+    ASSERT_NE(pid, 0);
+    const std::string marker = folder / "game/started.txt";
+    ASSERT_TRUE(Eventually([&] { return Contents(marker).size() > 0 && !ProcessExists(pid); }));
+    EXPECT_EQ(Contents(marker), (folder / "game") + "\n/a level.lvl\n--\n");
+    EXPECT_EQ(StartProgramIn(folder / "game", folder / "missing", {}), 0);
 }
 
 TEST(StartProgram, ReportsProgramsThatCannotStart) {
