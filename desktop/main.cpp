@@ -151,6 +151,8 @@ const game::flow::LauncherSteps kLauncher = {
 // the game folder (the installed starter makes the name whole before it changes folder).
 // A file that cannot be read is named in a message, and the launcher starts on the full
 // game.
+// Differs: a level file handed in is chosen in the launcher, or named when unreadable
+// (docs/differences.md, Launcher)
 void ChooseLevelFile(const std::string& file) {
     std::error_code ec;
     const std::filesystem::path whole = std::filesystem::absolute(file, ec);

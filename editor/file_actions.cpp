@@ -127,6 +127,7 @@ void FileActions::Save(std::function<void()> then) {
     if (SaveTo(path_) && then) then();
 }
 
+// Differs: the editor's Play starts the game on the level (docs/differences.md, Launcher)
 void FileActions::Play() {
     Save([this] { StartGame(); });
 }

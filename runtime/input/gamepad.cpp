@@ -125,6 +125,8 @@ void StepOneFrame() {
 
 }  // namespace
 
+// Differs: a gamepad plays as the mouse and keys do
+// (docs/differences.md, Keyboard and mouse)
 void SetPadMeaning(const PadMeaning& meaning) {
     if (meaning == g_meaning) return;
     for (auto& [number, pad] : g_pads) {
