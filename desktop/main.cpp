@@ -38,7 +38,7 @@ const char kUsage[] =
 // A message window over nothing, for what the player has to know before the launcher:
 // shown when there is a desktop to show it on, and closed by the player.
 void ShowMessageWindow(const char* headline, const std::string& text) {
-    gtk_disable_setlocale();
+    gtk_disable_setlocale();  // as the launcher's windows start GTK
     if (!gtk_init_check(nullptr, nullptr)) return;
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
                                                GTK_BUTTONS_CLOSE, "%s", headline);

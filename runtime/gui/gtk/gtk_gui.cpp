@@ -184,8 +184,9 @@ class GtkToolkit final : public GadgetToolkit {
         if (!tried_) {
             tried_ = true;
             // The game reads and writes numbers and file names byte for byte; GTK must not
-            // switch the program to the desktop's locale.
-            gtk_disable_setlocale();
+            // switch the program to the desktop's locale. (A message window the program
+            // showed before the launcher has started GTK that way already.)
+            if (!gdk_display_get_default()) gtk_disable_setlocale();
             started_ = gtk_init_check(nullptr, nullptr);
             if (started_) InstallStyle();
         }
