@@ -57,4 +57,12 @@ editor_version=$(HOME=$work/home XDG_DATA_HOME= "$work/moved/bin/tessaly-editor"
 # XDG_DATA_HOME, when set, is where the folder goes.
 XDG_DATA_HOME=$work/xdg "$work/moved/bin/tessaly" --help >/dev/null
 [ -L "$work/xdg/tessaly/data/level1.pak" ] || fail "XDG_DATA_HOME not followed"
+
+# A level file named from where the player is stays found in the player's game folder:
+# the game names it whole (it is not there, and without a display the game then ends).
+mkdir "$work/here"
+said=$(cd "$work/here" && env -u DISPLAY -u WAYLAND_DISPLAY HOME=$work/home XDG_DATA_HOME= \
+    "$work/moved/bin/tessaly" gone.lvl 2>&1 || true)
+echo "$said" | grep -qF "cannot play $(cd "$work/here" && pwd)/gone.lvl: there is no such file" ||
+    fail "the level file's name was not made whole: $said"
 echo "install: passed"
