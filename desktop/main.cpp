@@ -7,33 +7,44 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "game/flow/game_copy.hpp"
 #include "game/flow/program.hpp"
+#include "game/flow/recording.hpp"
+#include "game/replays/replay_file.hpp"
 #include "launcher/launcher.hpp"
 #include "runtime/gui/gtk/gtk_gui.hpp"
 #include "runtime/gui/gui.hpp"
 #include "runtime/gui/sdl/sdl_windows.hpp"
+#include "runtime/input/headless/script_input.hpp"
+#include "runtime/input/input.hpp"
 #include "runtime/input/sdl/gamepad.hpp"
 #include "runtime/screen/screen.hpp"
 #include "runtime/screen/sdl/sdl_display.hpp"
 #include "runtime/sound/sdl/sdl_sound.hpp"
+#include "runtime/support/path.hpp"
 #include "runtime/support/program.hpp"
 
 namespace {
 
 const char kUsage[] =
-    "usage: tessaly [--help | --version | [--] FILE.lvl]\n"
+    "usage: tessaly [--help | --version | [--] FILE.lvl | --replay FILE]\n"
     "Starts the game in the current folder, which holds data/ and sfx/ (scores are kept in\n"
-    "data/, screenshots land in screen.bmp). The launcher window picks the full game or a\n"
-    "level file; FILE.lvl starts it with that file chosen.\n";
+    "data/, screenshots land in screen.bmp, every game is recorded into replays/). The\n"
+    "launcher window picks the full game or a level file; FILE.lvl starts it with that file\n"
+    "chosen. --replay FILE plays a recorded game again on the full screen, without the\n"
+    "launcher: Space held fast-forwards, Escape ends.\n";
 
 // A message window over nothing, for what the player has to know before the launcher:
 // shown when there is a desktop to show it on, and closed by the player.
@@ -168,9 +179,141 @@ void ChooseLevelFile(const std::string& file) {
     launcher::chooseLevelAtStart(path);
 }
 
+// ---- Watching a recorded game ----
+
+game::replays::Replay g_replay;
+std::vector<runtime::input::headless::ScriptEvent> g_replayInput;
+game::flow::RecordedGame g_recorded;
+std::uint64_t g_replayStart = 0;  // frames shown before the game's start
+std::atomic<bool> g_fastForward = false;
+std::atomic<bool> g_stopWatching = false;
+
+// The recording's own window events, as the desktop would have handed them in.
+void ApplyWindowLine(const runtime::input::headless::ScriptEvent& event) {
+    namespace script = runtime::input::headless;
+    auto& screen = runtime::screen::State();
+    if (event.a == script::kCloseLine) {
+        screen.quitRequested = true;
+        return;
+    }
+    const bool focused = event.b == script::kFocusIn;
+    if (screen.mode == runtime::screen::ScreenMode::FullScreen) screen.active = focused ? 1 : 0;
+    if (!focused) runtime::input::PostAllKeysUp();
+}
+
+// While a recording plays, the keyboard, the mouse and the focus are not the game's: Space
+// and Escape are the watcher's, everything else of them is dropped before the display
+// sees it. Closing the window still ends the program.
+int WatcherEvents(void*, SDL_Event* event) {
+    switch (event->type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (event->key.keysym.scancode == SDL_SCANCODE_SPACE)
+                g_fastForward = event->type == SDL_KEYDOWN;
+            if (event->key.keysym.scancode == SDL_SCANCODE_ESCAPE && event->type == SDL_KEYDOWN)
+                g_stopWatching = true;
+            return 0;
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
+            return 0;
+        case SDL_WINDOWEVENT:
+            return event->window.event != SDL_WINDOWEVENT_FOCUS_GAINED &&
+                   event->window.event != SDL_WINDOWEVENT_FOCUS_LOST;
+        default:
+            return 1;
+    }
+}
+
+void ReplayStarted() {
+    g_replayStart = runtime::screen::State().framesPresented;
+    runtime::input::headless::UseScript(g_replayInput, g_replayStart, &ApplyWindowLine);
+}
+
+void ReplayEnded(game::flow::Phase phase) {
+    // Back at the menu the recorded game is over; the program ends as it always does.
+    if (phase != game::flow::Phase::Exit) game::flow::shutDown();
+}
+
+void WatchedFrameShown() {
+    LookAtSignals();
+    auto& screen = runtime::screen::State();
+    runtime::screen::ShowOneFrameIn(g_fastForward ? 4 : 1);
+    if (g_stopWatching) screen.quitRequested = true;
+    // The recording ends here: the program was asked to quit after this frame, or the
+    // game, played differently, missed its way back to the menu.
+    const std::uint64_t frame = screen.framesPresented - g_replayStart;
+    const auto& end = g_replay.end;
+    if (g_recorded.header != nullptr && screen.framesPresented >= g_replayStart &&
+        (frame > end.frames || (frame == end.frames && end.by == game::replays::GameEnd::Quit)))
+        screen.quitRequested = true;
+}
+
+// A recorded game cannot be read: the file, the line and what is wrong, exit code 2.
+int RefuseReplay(const std::string& what) {
+    std::fprintf(stderr, "tessaly: %s\n", what.c_str());
+    return 2;
+}
+
+// Reads the recording, then plays it in a copy of the game folder (a game that entered
+// the high-score table would enter it again), paced as it was recorded.
+int WatchReplay(const std::string& path) {
+    std::error_code ec;
+    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > (256u << 20))
+        return RefuseReplay(path + ": not a replay (far too large)");
+    if (const auto kind = runtime::support::KindOfPath(path); runtime::support::NothingToRead(kind))
+        return RefuseReplay(path + ": " + runtime::support::PathKindWords(kind));
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    if (!in && !in.eof()) return RefuseReplay(path + ": cannot read: " + std::strerror(errno));
+    static std::string text;
+    text = all.str();
+    game::replays::ReplayError why;
+    if (!game::replays::ReadReplay(text, g_replay, why))
+        return RefuseReplay(path + ": line " + std::to_string(why.line) + ": " + why.what);
+    runtime::input::headless::ScriptError bad;
+    if (!runtime::input::headless::ReadScript(g_replay.input, g_replayInput, bad,
+                                              runtime::input::headless::WindowLines(),
+                                              {0, g_replay.end.frames, g_replay.inputFirstLine}))
+        return RefuseReplay(path + ": line " + std::to_string(bad.line) + ": " + bad.expected);
+    std::string error;
+    if (!game::flow::enterGameCopy(".", error)) return RefuseReplay(error), 1;
+    g_recorded.header = &g_replay.header;
+    if (g_replay.header.mode == game::state::PlayMode::SingleLevel) {
+        g_recorded.levelFilePath = (std::filesystem::current_path(ec) / "replayed.lvl").string();
+        std::ofstream level(g_recorded.levelFilePath, std::ios::binary | std::ios::trunc);
+        level << game::replays::LevelFileText(g_replay.header.levelLines);
+        if (!level.flush()) return RefuseReplay(g_recorded.levelFilePath + ": cannot write"), 1;
+    }
+    g_recorded.started = &ReplayStarted;
+    g_recorded.ended = &ReplayEnded;
+
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    CatchQuitSignals();
+    game::flow::setFrameObserver(&WatchedFrameShown);
+    // No gamepads either: only the recording moves the paddle.
+    runtime::screen::sdl::UseSdlDisplay();
+    runtime::sound::sdl::UseSdlSound();
+    runtime::gui::gtk::UseGtkWindows();
+    runtime::gui::sdl::UseSdlScreenWindows();
+    if (!game::flow::startRuntime()) game::flow::failAndEnd("no display to show the game on");
+    SDL_SetEventFilter(&WatcherEvents, nullptr);
+    launcher::openGameScreen(g_replay.header.pacing);
+    if (runtime::screen::State().mode != runtime::screen::ScreenMode::FullScreen)
+        game::flow::failAndEnd("the game's full screen could not be opened");
+    game::flow::runRecordedGame(g_recorded);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) {
+        if (const auto missing = game::flow::missingGameFolders("."); !missing.empty())
+            RefuseOutsideGameFolder(missing);
+        return WatchReplay(argv[2]);
+    }
     std::string levelFile;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -204,6 +347,7 @@ int main(int argc, char** argv) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     CatchQuitSignals();
     game::flow::setFrameObserver(&LookAtSignals);
+    game::flow::recordGames("replays");
 
     runtime::screen::sdl::UseSdlDisplay();
     // Without SDL's game controllers the game is played with the mouse and keys alone.

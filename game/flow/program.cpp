@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "game/flow/pad_meaning.hpp"
+#include "game/flow/recording.hpp"
 #include "game/flow/session.hpp"
 #include "game/play/level_loop.hpp"
 #include "game/play/play_state.hpp"
@@ -38,9 +39,11 @@ void (*g_phaseObserver)(Phase) = nullptr;
 void (*g_frameObserver)() = nullptr;
 
 void enter(Phase phase) {
+    const Phase previous = g_phase;
     g_phase = phase;
     runtime::input::SetPadMeaning(padMeaningOf(phase));
     if (g_phaseObserver) g_phaseObserver(phase);
+    gamePhaseEntered(phase, previous);
 }
 
 // Differs: a closed window or a quit request ends the game from any phase
@@ -53,8 +56,8 @@ void frameEnded() {
 }
 
 // The phases, one after the other, each entered through the observer, until Exit.
-[[noreturn]] void runPhases(Phase phase) {
-    bool fromMenu = false;   // GameStart runs its first half only when the menu started it
+[[noreturn]] void runPhases(Phase phase, bool fromMenu = false) {
+    // fromMenu: GameStart runs its first half only when the menu started it
     bool fromSetUp = false;  // LevelPlay starts the level, or goes on after a pause
     for (;;) {
         if (phase == Phase::Exit) shutDown();
@@ -221,6 +224,7 @@ void runProgram(const LauncherSteps& launcher) {
     enter(Phase::PacingChoice);
     const std::optional<state::PacingMode> pacing = launcher.choosePacing();
     if (!pacing) shutDown();
+    notePacing(*pacing);
     launcher.openGameScreen(*pacing);
     // Nothing could be shown or played without it: not a way out that went well.
     if (runtime::screen::State().mode != runtime::screen::ScreenMode::FullScreen)
@@ -228,7 +232,10 @@ void runProgram(const LauncherSteps& launcher) {
     runFromOpenedScreen();
 }
 
-void runFromOpenedScreen() {
+namespace {
+
+// The tables made once the full screen is open.
+void setUpOpenedScreen() {
     enter(Phase::ScreenOpen);
     // The spark fountain's particles with their lift and spread.
     game::play::PlayState& play = game::play::Play();
@@ -239,8 +246,21 @@ void runFromOpenedScreen() {
     presentation::createStarField();
     runtime::support::WaitMilliseconds(1000);
     presentation::createDotModels();
+}
+
+}  // namespace
+
+void runFromOpenedScreen() {
+    setUpOpenedScreen();
     if (Game().playMode == PlayMode::SingleLevel) runPhases(Phase::GameStart);
     runPhases(Phase::Logo);
+}
+
+void runRecordedGame(const RecordedGame& game) {
+    prepareGame(game.header->mode, game.levelFilePath);
+    setRecordedGame(&game);
+    setUpOpenedScreen();
+    runPhases(Phase::GameStart, game.header->fromMenu);
 }
 
 // Differs: no launcher window or full screen ends with a failure status

@@ -1,5 +1,7 @@
 #include "game/play/play_state.hpp"
 
+#include <type_traits>
+
 namespace game::play {
 namespace {
 
@@ -63,6 +65,56 @@ void ResetGameState() {
     state.streakShown = false;
     state.streakCount = 0;
     state.paddleSprite = play_pack::kPaddle;
+}
+
+namespace {
+
+// Every carried field, in the order of the recorded values.
+template <typename Visit>
+void VisitCarried(PlayState& s, Visit&& visit) {
+    for (Ball* ball : {&s.ball, &s.extraA, &s.extraB}) {
+        visit(ball->x);
+        visit(ball->y);
+        visit(ball->paddleCooldown.on);
+        visit(ball->paddleCooldown.counter);
+        visit(ball->brickCooldown.on);
+        visit(ball->brickCooldown.counter);
+    }
+    visit(s.introCounter);
+    visit(s.introTitleY);
+    visit(s.decorationTick);
+    visit(s.streakShown);
+    visit(s.streakTimer);
+    visit(s.streakCount);
+    visit(s.streakAwardX);
+    visit(s.rocket.x);
+    visit(s.rocket.y);
+    visit(s.rocket.flameOffset);
+    visit(s.rocket.flameTick);
+    visit(s.letterAwardX);
+    visit(s.barrierTimer);
+    visit(s.barrierCooldown.on);
+    visit(s.barrierCooldown.counter);
+}
+
+}  // namespace
+
+std::array<std::int32_t, kCarriedValues> CarriedOver() {
+    std::array<std::int32_t, kCarriedValues> values{};
+    std::size_t n = 0;
+    VisitCarried(state, [&](auto& field) { values[n++] = std::int32_t(field); });
+    return values;
+}
+
+void RestoreCarriedOver(const std::array<std::int32_t, kCarriedValues>& values) {
+    std::size_t n = 0;
+    VisitCarried(state, [&](auto& field) {
+        using Field = std::remove_reference_t<decltype(field)>;
+        if constexpr (std::is_same_v<Field, bool>)
+            field = values[n++] != 0;
+        else
+            field = Field(values[n++]);
+    });
 }
 
 }  // namespace game::play

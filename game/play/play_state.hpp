@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "game/presentation/packs/play_pack.hpp"
@@ -141,5 +143,13 @@ PlayState& Play();
 void ResetLevelState();
 // What a new game resets: the hit streak and the paddle picture.
 void ResetGameState();
+
+// What a game takes over from the one played before it in the same run of the program:
+// the fields neither a game's start nor a level's set-up gives a value (the cooldowns of
+// the three balls, the barrier timer and cooldown, the streak and award banners, the
+// rocket, the level-2 decoration). A recording keeps them, so its game replays exactly.
+inline constexpr std::size_t kCarriedValues = 33;
+std::array<std::int32_t, kCarriedValues> CarriedOver();
+void RestoreCarriedOver(const std::array<std::int32_t, kCarriedValues>& values);
 
 }  // namespace game::play

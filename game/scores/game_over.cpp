@@ -42,6 +42,7 @@ constexpr int kGameOverSound = 0;
 constexpr int kKeySound = 1;
 
 bool qualified = false;
+std::optional<std::string> enteredName;
 std::string typedName;
 
 void LoadGameOverPack() {
@@ -80,6 +81,7 @@ void stepNameEntry() {
     if (!typedName.empty() && KeyWentUp(runtime::input::KeyBackspace)) typedName.pop_back();
     if (KeyWentUp(runtime::input::KeyReturn)) {
         SaveHighScore(game::state::Game().score, typedName);
+        enteredName = typedName;
         qualified = false;
     }
 }
@@ -89,6 +91,7 @@ void stepNameEntry() {
 void runGameOver() {
     resetWindowPhase();
     qualified = false;
+    enteredName.reset();
     typedName.clear();
     runtime::sound::StopMedia();
     restartHighScoreScroller(100);
@@ -130,6 +133,10 @@ void runGameOver() {
         }
         if (runtime::screen::State().quitRequested) return;
     }
+}
+
+const std::optional<std::string>& enteredHighScoreName() {
+    return enteredName;
 }
 
 }  // namespace game::scores

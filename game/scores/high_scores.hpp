@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,10 @@ void SaveHighScore(std::int32_t score, std::string_view name);
 // The game-over screen: the score, the name entry when it qualifies, the table; ends on
 // Escape (or when the player closes the window, with nothing saved half-way).
 void runGameOver();
+
+// The name the last game-over screen put into the table with the game's score, or nothing
+// when that game did not enter it.
+const std::optional<std::string>& enteredHighScoreName();
 
 // ---- Shared with the title menu ----
 

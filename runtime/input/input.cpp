@@ -39,10 +39,26 @@ MouseState mouse;
 MouseDevice mouseDevice;
 Pending pending;
 void (*eventPump)() = nullptr;
+void (*readObserver)(ReadKind, int) = nullptr;
+ReadPosition position;
+bool anyRead = false;
 
+// Counts the read that starts, then lets the platform hand in what it has.
 void Pump() {
+    const std::uint64_t frame = CurrentScreen().framesPresented;
+    if (!anyRead || frame != position.frame) {
+        position = ReadPosition{frame, 0};
+        anyRead = true;
+    } else {
+        ++position.read;
+    }
     if (eventPump) eventPump();
     StepPadFrames();
+}
+
+int Observed(ReadKind kind, int result) {
+    if (readObserver) readObserver(kind, result);
+    return result;
 }
 
 int Translated(KeyCode key) {
@@ -93,7 +109,7 @@ int ReadKeyboard() {
     for (std::size_t k = 0; k < 256; ++k)
         keyboard.keys[k] = (pending.held[k] || pending.pressed[k]) ? 0x80 : 0;
     pending.pressed = {};
-    return 1;
+    return Observed(ReadKind::Keyboard, 1);
 }
 
 int KeyIsDown(KeyCode key) {
@@ -156,7 +172,7 @@ int ReadMouse() {
         // The mouse belongs to the desktop now: what it does meanwhile is not the game's.
         mouseDevice.acquired = false;
         DropPendingMouse();
-        return 0;
+        return Observed(ReadKind::Mouse, 0);
     }
     if (mouseDevice.setupState == 1) {
         mouseDevice.setupState = 2;
@@ -167,7 +183,7 @@ int ReadMouse() {
         // movement, so the paddle does not jump by what happened elsewhere.
         mouseDevice.acquired = true;
         DropPendingMouse();
-        return 0;
+        return Observed(ReadKind::Mouse, 0);
     }
     mouse.moveX = Saturate(pending.moveX);
     mouse.moveY = Saturate(pending.moveY);
@@ -189,7 +205,7 @@ int ReadMouse() {
     DropPendingMouse();
     mouse.x = Clamp(std::int64_t(mouse.x) + mouse.moveX, screen.width);
     mouse.y = Clamp(std::int64_t(mouse.y) + mouse.moveY, screen.height);
-    return 1;
+    return Observed(ReadKind::Mouse, 1);
 }
 
 int MouseMoveX() {
@@ -260,6 +276,14 @@ const MouseState& Mouse() {
 
 void SetEventPump(void (*pump)()) {
     eventPump = pump;
+}
+
+ReadPosition CurrentReadPosition() {
+    return position;
+}
+
+void SetReadObserver(void (*observer)(ReadKind, int)) {
+    readObserver = observer;
 }
 
 void PostKey(KeyCode key, bool down) {

@@ -71,6 +71,27 @@ void ReleaseKeyboardInput();
 const KeyboardState& Keyboard();
 const MouseState& Mouse();
 
+// ---- Reads as a recording or a replay sees them. ----
+
+// Where a read happens: the frames presented so far and how many reads (of the keyboard
+// and the mouse together) came before it since that frame was shown. The game reads the
+// same places in the same order, so a replay that hands each event to the read it was
+// recorded at sees exactly what the player's game saw.
+struct ReadPosition {
+    std::uint64_t frame = 0;
+    int read = 0;
+};
+
+// The place of the read in progress (or of the last one). Read by event pumps, which run
+// inside a read before its results are taken.
+ReadPosition CurrentReadPosition();
+
+enum class ReadKind { Keyboard, Mouse };
+
+// Called at the end of every ReadKeyboard and ReadMouse that reached the platform, with
+// what it returned (the new state is in Keyboard() and Mouse()). Null removes it.
+void SetReadObserver(void (*observer)(ReadKind kind, int result));
+
 // ---- Platform side: what a backend (SDL events, a headless script) feeds in. ----
 
 // Called first by ReadKeyboard and ReadMouse to drain the platform's pending events.

@@ -6,7 +6,8 @@ namespace runtime::input {
 
 ScreenInfo CurrentScreen() {
     const auto& state = screen::State();
-    return ScreenInfo{state.active != 0, state.width, state.height, state.framesPresented};
+    return ScreenInfo{state.active != 0, state.width, state.height, state.framesPresented,
+                      state.quitRequested};
 }
 
 }  // namespace runtime::input

@@ -32,6 +32,7 @@ ScreenState g_state = MakeInitialState();
 DisplayBackend* g_backend = nullptr;
 void* (*g_windowResolver)(void*) = nullptr;
 void (*g_frameHook)() = nullptr;
+int g_showEvery = 1;  // ShowOneFrameIn
 
 // The one drawing output OpenScreenDrawing hands out, and the destination PlotPixel writes
 // to (a copy taken by BeginDrawing; null while no drawing is going on).
@@ -246,7 +247,10 @@ int PresentFrame(int waitRetrace) {
     ReleaseScreenDrawing();
     TargetBackBuffer();
     if (g_state.mode == ScreenMode::None || !g_backend) return 0;
-    if (g_state.mode == ScreenMode::FullScreen) {
+    const bool skipped = g_showEvery > 1 && (g_state.framesPresented + 1) % g_showEvery != 0;
+    if (g_state.mode == ScreenMode::FullScreen && skipped) {
+        g_backend->PumpEvents();
+    } else if (g_state.mode == ScreenMode::FullScreen) {
         g_backend->PumpEvents();
         // Differs: in the background frames stay paced at 60 a second
         // (docs/differences.md, Screen, sprites and quads)
@@ -272,6 +276,10 @@ int PresentFrame(int waitRetrace) {
     TargetBackBuffer();
     if (g_frameHook) g_frameHook();
     return 1;
+}
+
+void ShowOneFrameIn(int n) {
+    g_showEvery = n < 1 ? 1 : n;
 }
 
 void SetFrameHook(void (*hook)()) {

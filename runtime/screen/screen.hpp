@@ -104,6 +104,10 @@ int SetFrameRateLimit(int framesPerSecond);
 // Shows the back buffer, pumps events, paces, makes the back buffer the target again.
 int PresentFrame(int waitRetrace = 1);
 
+// Fast forward: of every n frames presented in full screen only the last is shown and
+// paced, the others are counted and go by at once (1, the default, shows every frame).
+void ShowOneFrameIn(int n);
+
 // Called at the end of every presented frame, once it is counted: the game flow ends the
 // program there when a quit was requested, and tools step their scripts. Null removes it.
 void SetFrameHook(void (*hook)());

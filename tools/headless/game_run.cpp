@@ -5,10 +5,12 @@
 #include <ostream>
 
 #include "game/flow/program.hpp"
+#include "game/flow/recording.hpp"
 #include "game/flow/session.hpp"
 #include "game/state/game_state.hpp"
 #include "launcher/launcher.hpp"
 #include "runtime/gui/headless/headless_windows.hpp"
+#include "runtime/input/headless/script_input.hpp"
 #include "runtime/input/input.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
@@ -57,7 +59,8 @@ int AutopilotKey(Phase phase) {
 void Pump() {
     const std::uint64_t shown = FramesShown();
     const auto& input = g_options->input;
-    while (g_next < input.size() && input[g_next].frame <= shown)
+    const auto at = runtime::input::CurrentReadPosition();
+    while (g_next < input.size() && runtime::input::headless::ScriptEventDue(input[g_next], at))
         Apply(input[g_next++]);
     if (!g_options->autopilot) return;
     const Phase phase = game::flow::currentPhase();
@@ -109,6 +112,7 @@ void PhaseEntered(Phase phase) {
 
 void RunGame(const GameOptions& options) {
     g_options = &options;
+    if (!options.replays.empty()) game::flow::recordGames(options.replays);
     runtime::screen::headless::UseHeadlessDisplay(false);
     runtime::sound::headless::UseHeadlessSound(true);
     runtime::gui::headless::UseHeadlessWindows();
@@ -125,6 +129,80 @@ void RunGame(const GameOptions& options) {
                             options.levelFile);
     launcher::openGameScreen(game::state::PacingMode::RefreshPacing);
     game::flow::runFromOpenedScreen();
+}
+
+namespace {
+
+const ReplayOptions* g_replay = nullptr;
+std::uint64_t g_gameStart = 0;  // frames shown before the game's start
+bool g_gameStarted = false;
+
+std::uint64_t GameFrames() {
+    return g_gameStarted ? FramesShown() - g_gameStart : 0;
+}
+
+void ReplayStarted() {
+    runtime::input::headless::UseScript(g_replay->input, g_gameStart, &Apply);
+}
+
+[[noreturn]] void ReplayEnded(Phase) {
+    std::ostream& out = *g_replay->out;
+    const auto& game = game::state::Game();
+    const auto& end = g_replay->replay->end;
+    out << "score=" << game.score << " level=" << game.levelNumber << " frames=" << GameFrames()
+        << " recorded-score=" << end.score << std::endl;
+    int code = game.score == end.score ? 0 : 1;
+    if (g_shotsFailed) {
+        std::fputs("tessaly-headless: a picture of a frame could not be written\n", stderr);
+        code = 1;
+    }
+    runtime::support::ReleaseAllServices();
+    std::exit(code);
+}
+
+void ReplayPhaseEntered(Phase phase) {
+    if (phase == Phase::GameStart && !g_gameStarted) {
+        g_gameStarted = true;
+        g_gameStart = FramesShown();
+    }
+    if (!g_gameStarted || phase == Phase::Exit) return;
+    const auto& game = game::state::Game();
+    *g_replay->out << "phase=" << game::flow::phaseName(phase) << " f=" << GameFrames()
+                   << " score=" << game.score << " level=" << game.levelNumber << std::endl;
+}
+
+void ReplayFrameShown() {
+    if (!g_gameStarted) return;
+    const std::uint64_t frame = GameFrames();
+    for (const auto& shot : g_replay->shots)
+        if (shot.frame == frame && !SaveShot(shot.file)) g_shotsFailed = true;
+    if (!g_replay->framesFolder.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/%06llu.bmp", static_cast<unsigned long long>(frame));
+        if (!SaveShot(g_replay->framesFolder + name)) g_shotsFailed = true;
+    }
+    // The game ends where the recording does: the program was asked to quit after this
+    // frame, or (a game that differs) it has not gone back to the menu when it should have.
+    const auto& end = g_replay->replay->end;
+    if (frame > end.frames || (frame == end.frames && end.by == game::replays::GameEnd::Quit))
+        runtime::screen::State().quitRequested = true;
+}
+
+}  // namespace
+
+void RunReplay(const ReplayOptions& options) {
+    g_replay = &options;
+    runtime::screen::headless::UseHeadlessDisplay(false);
+    runtime::sound::headless::UseHeadlessSound(true);
+    runtime::gui::headless::UseHeadlessWindows();
+    runtime::support::SkipWaits(true);
+    game::flow::setPhaseObserver(&ReplayPhaseEntered);
+    game::flow::setFrameObserver(&ReplayFrameShown);
+    game::flow::startRuntime();
+    launcher::openGameScreen(options.replay->header.pacing);
+    static game::flow::RecordedGame recorded;
+    recorded = {&options.replay->header, options.levelFilePath, &ReplayStarted, &ReplayEnded};
+    game::flow::runRecordedGame(recorded);
 }
 
 }  // namespace tools::headless

@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "game/flow/game_copy.hpp"
 #include "game/flow/program.hpp"
+#include "game/replays/replay_file.hpp"
+#include "runtime/input/headless/script_input.hpp"
 #include "runtime/support/path.hpp"
 #include "tools/headless/game_run.hpp"
 
@@ -26,11 +29,13 @@ namespace {
 const char kUsage[] =
     "usage: tessaly-headless game [--data DIR] [--single PATH.lvl | --level N] [--seed S]\n"
     "                             [--input SCRIPT] [--autopilot] [--frames F]\n"
-    "                             [--shot FRAME:FILE.bmp]...\n"
+    "                             [--shot FRAME:FILE.bmp]... [--replays DIR]\n"
     "       tessaly-headless play [--data DIR] [--level N | --file PATH.lvl] [--seed S]\n"
     "                             [--frames F] [--input SCRIPT] [--autopilot]\n"
     "                             [--trace FILE] [--shot FRAME:FILE.bmp]...\n"
     "       tessaly-headless bench [--data DIR] [--frames F]\n"
+    "       tessaly-headless replay FILE [--data DIR] [--shot FRAME:FILE.bmp]...\n"
+    "                               [--frames-to DIR]\n"
     "       tessaly-headless --help | --version\n";
 
 const char kCommands[] =
@@ -49,7 +54,13 @@ const char kCommands[] =
     "       level 15. Prints \"outcome=Cleared|Lost|Paused|None frames=N score=S level=V\".\n"
     "bench  plays level 1, level 7, level 12 and a busy scene with the autopilot and times\n"
     "       the phases around play; prints the CPU time per frame of each scene: median,\n"
-    "       99th percentile and maximum, in milliseconds.\n"
+    "       99th percentile and maximum, in milliseconds; level1-recorded is level 1\n"
+    "       with the game's recording of its input on.\n"
+    "replay plays a recorded game (the game's replays/ folder, docs/replays.md) again in\n"
+    "       a copy of the game folder, printing its phases (f counts frames from the\n"
+    "       game's start) and last \"score=S level=V frames=N recorded-score=R\"; exit\n"
+    "       status 0 when the score is the recorded one, 1 when it is not (or a picture\n"
+    "       could not be written), 2 when the file cannot be read as a replay.\n"
     "\n"
     "--data DIR         the game folder, with data/ and sfx/ (default: the current folder)\n"
     "--level N          built-in level 1 to 15 that every game (game) or the run (play)\n"
@@ -67,6 +78,8 @@ const char kCommands[] =
     "                   level=V ball=X,Y,DX,DY,P paddle=X capsules=K (P is 1 while the\n"
     "                   ball flies, K the falling capsules)\n"
     "--shot FRAME:FILE.bmp  saves the screen after that frame; may be given again\n"
+    "--replays DIR      game: records every game into DIR, as the game does in replays/\n"
+    "--frames-to DIR    replay: saves every frame of the game as DIR/000001.bmp and on\n"
     "\n"
     "Script lines (\"#\" starts a comment; an event of frame N comes before that frame's\n"
     "reads in play, once N frames have been shown in game):\n"
@@ -78,7 +91,9 @@ const char kCommands[] =
     "  FRAME focus in|out        game: another window takes the keyboard, or gives it back\n"
     "  FRAME close               game: the player closes the window\n"
     "\n"
-    "Exit status: 0 done; 1 a picture or the trace could not be written, or the game\n"
+    "  FRAME+R ...               any line: at the R-th read after the frame's first\n"
+    "\n"
+    "Exit status (replay: above): 0 done; 1 a picture or the trace could not be written, or the game\n"
     "folder could not be copied; 2 wrong usage, or a game folder, level file or script\n"
     "that cannot be used (the message names it).\n";
 
@@ -161,49 +176,6 @@ bool EnterGameFolder(const std::string& data, std::string& error) {
     return true;
 }
 
-// The game runs in a copy of the game folder, so its score files and screenshots never
-// change the folder it came from: the packs, the music and the levels are linked, every
-// other file of data/ is copied. The copy goes when the program ends.
-std::string g_copy;
-
-void RemoveCopy() {
-    std::error_code ec;
-    if (!g_copy.empty()) fs::remove_all(g_copy, ec);
-}
-
-bool MakeGameCopy(const std::string& data, std::string& error) {
-    std::error_code ec;
-    const fs::path from = fs::absolute(data, ec);
-    std::string pattern = (fs::temp_directory_path(ec) / "tessaly-game-XXXXXX").string();
-    if (ec || mkdtemp(pattern.data()) == nullptr) {
-        error = "cannot make a folder for the game's copy: " + std::string(std::strerror(errno));
-        return false;
-    }
-    g_copy = pattern;
-    std::atexit(RemoveCopy);
-    const fs::path to = g_copy;
-    fs::create_directory(to / "data", ec);
-    for (const auto& entry : fs::directory_iterator(from / "data", ec)) {
-        const fs::path name = entry.path().filename();
-        if (name.extension() == ".pak")
-            fs::create_symlink(entry.path(), to / "data" / name, ec);
-        else if (entry.is_regular_file())
-            fs::copy_file(entry.path(), to / "data" / name, ec);
-        if (ec) break;
-    }
-    for (const char* linked : {"sfx", "levels", "editor"})
-        if (!ec && fs::exists(from / linked)) fs::create_symlink(from / linked, to / linked, ec);
-    if (ec) {
-        error = "cannot copy the game folder into " + g_copy + ": " + ec.message();
-        return false;
-    }
-    if (chdir(g_copy.c_str()) != 0) {
-        error = g_copy + ": cannot enter: " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
 bool ParseShot(const std::string& v, std::vector<tools::headless::RunOptions::Shot>& shots) {
     const std::size_t colon = v.find(':');
     std::uint64_t frame = 0;
@@ -249,14 +221,16 @@ struct Command {
     const char* fileFlag;
     std::uint64_t fewestFrames;
     bool traces;
+    bool records;
 };
-constexpr Command kGameCommand{"--single", 1, false};
-constexpr Command kPlayCommand{"--file", 0, true};
+constexpr Command kGameCommand{"--single", 1, false, true};
+constexpr Command kPlayCommand{"--file", 0, true, false};
 
 // The files and folders the options name besides the run's own options.
 struct Places {
     std::string data = ".";  // the game folder
     std::string trace;       // play's trace, if asked for
+    std::string replays;     // game's recordings, if asked for
 };
 
 // The one option loop of game and play. The level and a level file exclude each other
@@ -296,6 +270,8 @@ int ReadRunOptions(const std::vector<std::string>& args, const Command& command,
             options.levelFile = Absolute(v);
         } else if (a == "--trace" && command.traces) {
             places.trace = Absolute(v);
+        } else if (a == "--replays" && command.records) {
+            places.replays = Absolute(v);
         } else {
             return Usage("unknown option " + a);
         }
@@ -316,12 +292,78 @@ int RunGame(const std::vector<std::string>& args) {
     if (const int refused = ReadRunOptions(args, kGameCommand, options, places)) return refused;
     std::string error;
     if (!CheckGameFolder(places.data, error)) return Refuse(error);
-    if (!MakeGameCopy(places.data, error)) {
+    if (!game::flow::enterGameCopy(places.data, error)) {
         std::cerr << "tessaly-headless: " << error << '\n';
         return 1;
     }
     options.out = &std::cout;
+    options.replays = places.replays;
     tools::headless::RunGame(options);
+}
+
+// A replay file is a few hundred kilobytes for an hour of play; anything far larger is
+// not one, and is not read into memory whole.
+constexpr std::uintmax_t kLargestReplayFile = 256u << 20;
+
+int RunReplay(const std::vector<std::string>& args) {
+    tools::headless::ReplayOptions options;
+    std::string data = ".";
+    std::string path;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (!a.starts_with("--")) {
+            if (!path.empty()) return Usage("replay takes one file");
+            path = a;
+            continue;
+        }
+        if (i + 1 >= args.size()) return Usage("missing value after " + a);
+        const std::string& v = args[++i];
+        if (a == "--data") {
+            data = v;
+        } else if (a == "--shot") {
+            if (!ParseShot(v, options.shots))
+                return Usage("--shot takes FRAME:FILE.bmp with FRAME 1 or more");
+        } else if (a == "--frames-to") {
+            options.framesFolder = Absolute(v);
+        } else {
+            return Usage("unknown option " + a);
+        }
+    }
+    if (path.empty()) return Usage("replay needs the recorded game's file");
+    std::string text;
+    std::string error;
+    std::error_code ec;
+    if (const auto size = fs::file_size(path, ec); !ec && size > kLargestReplayFile)
+        return Refuse(path + ": not a replay (" + std::to_string(size) + " bytes is far too large)");
+    if (!ReadWhole(path, text, error)) return Refuse(error);
+    game::replays::Replay replay;
+    game::replays::ReplayError why;
+    if (!game::replays::ReadReplay(text, replay, why))
+        return Refuse(path + ": line " + std::to_string(why.line) + ": " + why.what);
+    runtime::input::headless::ScriptError bad;
+    if (!runtime::input::headless::ReadScript(replay.input, options.input, bad,
+                                              runtime::input::headless::WindowLines(),
+                                              {0, replay.end.frames, replay.inputFirstLine}))
+        return Refuse(path + ": line " + std::to_string(bad.line) + ": " + bad.expected);
+    if (!options.framesFolder.empty()) {
+        fs::create_directories(options.framesFolder, ec);
+        if (!fs::is_directory(options.framesFolder, ec))
+            return Refuse(options.framesFolder + ": cannot make the folder for the frames");
+    }
+    if (!CheckGameFolder(data, error)) return Refuse(error);
+    if (!game::flow::enterGameCopy(data, error)) {
+        std::cerr << "tessaly-headless: " << error << '\n';
+        return 1;
+    }
+    if (replay.header.mode == game::state::PlayMode::SingleLevel) {
+        options.levelFilePath = (fs::current_path(ec) / "replayed.lvl").string();
+        std::ofstream level(options.levelFilePath, std::ios::binary | std::ios::trunc);
+        level << game::replays::LevelFileText(replay.header.levelLines);
+        if (!level.flush()) return Refuse(options.levelFilePath + ": cannot write the level file");
+    }
+    options.replay = &replay;
+    options.out = &std::cout;
+    tools::headless::RunReplay(options);
 }
 
 int RunBench(const std::vector<std::string>& args) {
@@ -406,5 +448,6 @@ int main(int argc, char** argv) {
     if (command == "play") return RunPlay(args);
     if (command == "bench") return RunBench(args);
     if (command == "game") return RunGame(args);
+    if (command == "replay") return RunReplay(args);
     return Usage("unknown command " + command);
 }

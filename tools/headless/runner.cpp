@@ -17,6 +17,7 @@
 #include "game/state/game_state.hpp"
 #include "runtime/images/decoders.hpp"
 #include "runtime/input/input.hpp"
+#include "runtime/input/read_log.hpp"
 #include "runtime/quads/quads.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
@@ -38,12 +39,6 @@ namespace {
 // The sprite the --shot pictures are captured into, clear of the game's own numbers.
 constexpr int kShotSprite = 990;
 
-// The script lines of the tool's own, on top of the input's: Extra events with a the
-// line's place here and b the value's.
-const runtime::input::headless::ExtraWord kToolLines[] = {{"focus", {"in", "out"}}, {"close", {}}};
-constexpr int kFocusLine = 0;
-constexpr int kFocusIn = 0;
-constexpr int kCloseLine = 1;
 
 const char* OutcomeName(LevelOutcome outcome) {
     switch (outcome) {
@@ -134,21 +129,21 @@ bool SaveShot(const std::string& file) {
 void Apply(const InputEvent& event) {
     if (event.kind != InputEvent::Kind::Extra) {
         runtime::input::headless::DeliverScriptEvent(event);
-    } else if (event.a == kFocusLine) {
+    } else if (event.a == runtime::input::headless::kFocusLine) {
         // As the desktop backend does: a window without the keyboard has no keys held.
-        const bool focused = event.b == kFocusIn;
+        const bool focused = event.b == runtime::input::headless::kFocusIn;
         runtime::screen::headless::SetHeadlessFocus(focused);
         auto& screen = runtime::screen::State();
         if (screen.mode == runtime::screen::ScreenMode::FullScreen) screen.active = focused ? 1 : 0;
         if (!focused) runtime::input::PostAllKeysUp();
-    } else if (event.a == kCloseLine) {
+    } else if (event.a == runtime::input::headless::kCloseLine) {
         runtime::screen::State().quitRequested = true;
     }
 }
 
 bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string& error) {
     runtime::input::headless::ScriptError why;
-    if (runtime::input::headless::ReadScript(text, out, why, kToolLines, 1)) return true;
+    if (runtime::input::headless::ReadScript(text, out, why, runtime::input::headless::WindowLines(), {1})) return true;
     error = "line " + std::to_string(why.line) + ": " + why.expected;
     return false;
 }
@@ -277,11 +272,14 @@ std::vector<SceneTimes> Bench(std::uint64_t framesPerScene) {
         const char* name;
         int level;
         bool busy;
+        bool recorded = false;  // with the game's recording of its reads on
     };
     const Scene scenes[] = {{"level1", 1, false},
+                            {"level1-recorded", 1, false, true},
                             {"level7-barrier", 7, false},
                             {"level12-descent", 12, false},
                             {"busy", 1, true}};
+    std::string recording;
     std::vector<SceneTimes> all;
     for (const Scene& scene : scenes) {
         PlayOptions options;
@@ -290,6 +288,7 @@ std::vector<SceneTimes> Bench(std::uint64_t framesPerScene) {
         Play(options);  // sets the game up without running a frame
         SceneTimes times{scene.name, {}};
         auto& s = game::play::Play();
+        if (scene.recorded) runtime::input::StartReadLog(recording);
         for (std::uint64_t f = 0; f < framesPerScene; ++f) {
             if (scene.busy) {
                 // Everything at once: three balls, the gun, double score with the sparks.
@@ -322,6 +321,7 @@ std::vector<SceneTimes> Bench(std::uint64_t framesPerScene) {
                 game::play::levelStart();
             }
         }
+        runtime::input::StopReadLog();
         all.push_back(std::move(times));
     }
 

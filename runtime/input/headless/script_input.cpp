@@ -16,8 +16,19 @@ using Words = std::vector<std::string_view>;
 // Movements and wheel steps stay far from where adding up a frame's worth could overflow.
 constexpr int kLargestMovement = 100000;
 
+// Events past this many reads of one frame wait for nothing that happens.
+constexpr int kMostReadsInFrame = 1000;
+
 std::vector<ScriptEvent> script;
 std::size_t next = 0;
+std::uint64_t scriptStart = 0;
+void (*extraHandler)(const ScriptEvent&) = nullptr;
+
+const ExtraWord kWindowLines[] = {{"focus", {"in", "out"}}, {"close", {}}};
+
+bool Earlier(const ScriptEvent& l, const ScriptEvent& r) {
+    return l.frame < r.frame || (l.frame == r.frame && l.read < r.read);
+}
 
 template <typename T>
 bool Number(std::string_view word, T& value) {
@@ -34,6 +45,14 @@ bool UpDown(std::string_view word, bool& down) {
     if (word == "down") return down = true, true;
     if (word == "up") return down = false, true;
     return false;
+}
+
+// "FRAME" or "FRAME+READ".
+bool ReadStamp(std::string_view word, ScriptEvent& e) {
+    const std::size_t plus = word.find('+');
+    if (plus == std::string_view::npos) return Number(word, e.frame);
+    return Number(word.substr(0, plus), e.frame) && Number(word.substr(plus + 1), e.read) &&
+           e.read >= 1 && e.read <= kMostReadsInFrame;
 }
 
 // What an extra word's line looks like: "focus in|out", "close".
@@ -102,10 +121,14 @@ std::string ReadEvent(const Words& w, std::span<const ExtraWord> extraWords, Scr
 
 }  // namespace
 
+std::span<const ExtraWord> WindowLines() {
+    return kWindowLines;
+}
+
 bool ReadScript(std::string_view text, std::vector<ScriptEvent>& out, ScriptError& error,
-                std::span<const ExtraWord> extraWords, std::uint64_t firstFrame) {
+                std::span<const ExtraWord> extraWords, ScriptLimits limits) {
     std::vector<ScriptEvent> events;
-    std::size_t lineNumber = 0;
+    std::size_t lineNumber = limits.firstLine - 1;
     while (!text.empty()) {
         ++lineNumber;
         const std::size_t end = text.find('\n');
@@ -115,18 +138,23 @@ bool ReadScript(std::string_view text, std::vector<ScriptEvent>& out, ScriptErro
         const Words words = runtime::support::SplitWords(line);
         if (words.empty()) continue;
         ScriptEvent e;
-        const std::string expected =
-            !Number(words[0], e.frame) || e.frame < firstFrame
-                ? "the frame must be " + std::to_string(firstFrame) + " or more"
-                : ReadEvent(words, extraWords, e);
+        std::string expected;
+        if (!ReadStamp(words[0], e))
+            expected = "expected a frame number, with +R (R 1 to " +
+                       std::to_string(kMostReadsInFrame) + ") for a later read";
+        else if (e.frame < limits.firstFrame)
+            expected = "the frame must be " + std::to_string(limits.firstFrame) + " or more";
+        else if (e.frame > limits.lastFrame)
+            expected = "the frame must be at most " + std::to_string(limits.lastFrame);
+        else
+            expected = ReadEvent(words, extraWords, e);
         if (!expected.empty()) {
             error = ScriptError{lineNumber, expected};
             return false;
         }
         events.push_back(e);
     }
-    std::stable_sort(events.begin(), events.end(),
-                     [](const ScriptEvent& l, const ScriptEvent& r) { return l.frame < r.frame; });
+    std::stable_sort(events.begin(), events.end(), Earlier);
     out = std::move(events);
     return true;
 }
@@ -163,18 +191,31 @@ void DeliverScriptEvent(const ScriptEvent& e) {
     }
 }
 
-void UseScript(std::vector<ScriptEvent> events) {
-    std::stable_sort(events.begin(), events.end(),
-                     [](const ScriptEvent& l, const ScriptEvent& r) { return l.frame < r.frame; });
+bool ScriptEventDue(const ScriptEvent& e, ReadPosition at, std::uint64_t firstFrame) {
+    if (at.frame < firstFrame) return false;
+    const std::uint64_t frame = at.frame - firstFrame;
+    return e.frame < frame || (e.frame == frame && e.read <= at.read);
+}
+
+void UseScript(std::vector<ScriptEvent> events, std::uint64_t firstFrame,
+               void (*extra)(const ScriptEvent&)) {
+    std::stable_sort(events.begin(), events.end(), Earlier);
     script = std::move(events);
     next = 0;
+    scriptStart = firstFrame;
+    extraHandler = extra;
     SetEventPump(&PumpScript);
 }
 
 void PumpScript() {
-    const std::uint64_t frame = CurrentScreen().framesPresented;
-    while (next < script.size() && script[next].frame <= frame)
-        DeliverScriptEvent(script[next++]);
+    const ReadPosition at = CurrentReadPosition();
+    while (next < script.size() && ScriptEventDue(script[next], at, scriptStart)) {
+        const ScriptEvent& e = script[next++];
+        if (e.kind == Kind::Extra && extraHandler)
+            extraHandler(e);
+        else
+            DeliverScriptEvent(e);
+    }
 }
 
 std::size_t PendingScriptEvents() {

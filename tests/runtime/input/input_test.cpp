@@ -205,7 +205,7 @@ TEST(InputScript, ExtraWordsJoinTheScriptsOwnAndBadLinesSayWhy) {
     ri::headless::ScriptError error;
     ASSERT_TRUE(ri::headless::ReadScript(
         "9 close\n3 focus in # back\n3 mouse 5 -6\n3 move -5 6\n1 focus out\n", events, error,
-        extra, 1));
+        extra, {1}));
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[0].frame, 1u);
     EXPECT_EQ(events[0].kind, Kind::Extra);
@@ -234,7 +234,7 @@ TEST(InputScript, ExtraWordsJoinTheScriptsOwnAndBadLinesSayWhy) {
     for (const auto& b : bad) {
         std::vector<Event> kept(1);
         EXPECT_FALSE(
-            ri::headless::ReadScript(std::string("2 close\n\n") + b.line, kept, error, extra, 1))
+            ri::headless::ReadScript(std::string("2 close\n\n") + b.line, kept, error, extra, {1}))
             << b.line;
         EXPECT_EQ(error.line, 3u) << b.line;
         EXPECT_EQ(error.expected, b.expected);
