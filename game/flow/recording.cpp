@@ -9,6 +9,7 @@
 #include "game/scores/high_scores.hpp"
 #include "game/state/game_state.hpp"
 #include "runtime/input/read_log.hpp"
+#include "runtime/quads/quads.hpp"
 #include "runtime/support/random.hpp"
 
 namespace game::flow {
@@ -45,6 +46,7 @@ void StartRecording(Phase previous) {
     h.pacing = g_pacing;
     h.random = runtime::support::CurrentRandomState();
     h.carried = game::play::CarriedOver();
+    h.smoothGlows = runtime::quads::QuadFiltering() != 0;
     if (h.mode == state::PlayMode::SingleLevel) {
         const auto lines = game::levels::ReadLevelFileLines(Game().levelFilePath);
         h.levelLines.assign(lines.begin(), lines.end());
@@ -94,6 +96,7 @@ void gamePhaseEntered(Phase phase, Phase previous) {
         if (phase == Phase::GameStart) {
             runtime::support::RestoreRandomState(g_replay->header->random);
             game::play::RestoreCarriedOver(g_replay->header->carried);
+            runtime::quads::SetQuadFiltering(g_replay->header->smoothGlows ? 1 : 0);
             if (g_replay->started) g_replay->started();
         } else if (phase == Phase::LevelSetup && previous == Phase::GameStart) {
             Game().levelNumber = g_replay->header->startLevel;

@@ -114,9 +114,10 @@ bool ReadHeader(Lines& lines, ReplayHeader& h, ReplayError& error) {
     HeaderReader in(lines, error);
     Words w;
     std::string_view first;
-    if (!lines.Next(first) || runtime::support::SplitWords(first).size() != 2 ||
+    const bool any = lines.Next(first);
+    if (!any || runtime::support::SplitWords(first).size() != 2 ||
         runtime::support::SplitWords(first)[0] != kMagic)
-        return in.Fail("not a Tessaly replay (it starts with \"tessaly-replay 1\")");
+        return in.Fail("not a Tessaly replay (it starts with \"tessaly-replay 1\")", any ? 0 : 1);
     int version = 0;
     const std::string_view given = runtime::support::SplitWords(first)[1];
     if (!Number(given, version) || version < 1)
@@ -160,6 +161,12 @@ bool ReadHeader(Lines& lines, ReplayHeader& h, ReplayError& error) {
     if (!in.Take("carry", play::kCarriedValues, w, carryShape)) return false;
     for (std::size_t k = 0; k < play::kCarriedValues; ++k)
         if (!Number(w[k], h.carried[k])) return in.Fail("expected " + carryShape);
+
+    bool smooth = false;
+    if (!in.Take("glows", 1, w, "glows smooth|plain") ||
+        (!Choice(w[0], "smooth", "plain", smooth) && !in.Fail("expected glows smooth|plain")))
+        return false;
+    h.smoothGlows = smooth;
 
     h.levelLines.clear();
     if (h.mode == state::PlayMode::SingleLevel) {
@@ -217,7 +224,7 @@ std::string ReplayText(const ReplayHeader& h, std::string_view input, const Repl
     out += "\ncarry";
     for (const std::int32_t value : h.carried)
         out += " " + std::to_string(value);
-    out += '\n';
+    out += h.smoothGlows ? "\nglows smooth\n" : "\nglows plain\n";
     if (h.mode == state::PlayMode::SingleLevel)
         for (const std::string& line : h.levelLines)
             out += line.empty() ? "level-line\n" : "level-line " + Escaped(line) + "\n";

@@ -30,6 +30,9 @@ struct ReplayHeader {
     state::PacingMode pacing = state::PacingMode::RefreshPacing;
     runtime::support::RandomState random;
     std::array<std::int32_t, play::kCarriedValues> carried{};
+    // Glows drawn larger than their picture are smoothed once the introduction has shown
+    // its dot clouds; it changes only the pictures, never the play.
+    bool smoothGlows = false;
     // A level file's lines as the game reads them (levels::kLevelFileLines of them).
     std::vector<std::string> levelLines;
 };

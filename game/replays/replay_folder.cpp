@@ -106,7 +106,7 @@ bool SaveReplay(const std::string& folder, const std::string& name, std::string_
     // A game started in the same second as a kept one gets a number after its name.
     for (int n = 1;; ++n) {
         const std::string final =
-            (dir / (name + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(kExtension)))
+            (dir / (name + (n == 1 ? "" : "_" + std::to_string(n)) + std::string(kExtension)))
                 .string();
         if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, final.c_str(), RENAME_NOREPLACE) == 0)
             break;

@@ -343,6 +343,10 @@ int SetQuadFiltering(int mode) {
     return 1;
 }
 
+int QuadFiltering() {
+    return Engine().raster.linearFiltering ? 1 : 0;
+}
+
 int BeginQuadScene() {
     QuadEngine& e = Engine();
     const runtime::screen::ScreenState& screen = runtime::screen::State();

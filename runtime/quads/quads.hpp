@@ -42,6 +42,8 @@ int TurnQuadSprite(int q, int angle, int relative);
 
 // 0 = nearest texel, anything else = bilinear where magnified; for later draws.
 int SetQuadFiltering(int mode);
+// The filtering set last: 1 bilinear, 0 nearest.
+int QuadFiltering();
 
 // Binds the back buffer and opens a scene with the default blend (5, 6). 1 on success,
 // 0 when no screen is open or a scene is already open.
