@@ -2,13 +2,10 @@
 // new one: the save is stopped at each of its system calls in turn (traced with ptrace),
 // and a fresh game then reads the table.
 #include <gtest/gtest.h>
-#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
-#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -16,19 +13,14 @@
 #include <vector>
 
 #include "tests/game/scores/folder_listing.hpp"
+#include "tests/kill_at_system_call.hpp"
 #include "tests/runtime/support/temp_folder.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<char*> Arguments(std::vector<std::string>& words) {
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    return argv;
-}
+using tessaly_test::Arguments;
+using tessaly_test::Outcome;
 
 // Runs the probe to its end and returns what it printed; "exit N" when it failed.
 std::string RunProbe(std::vector<std::string> words) {
@@ -56,58 +48,11 @@ std::string RunProbe(std::vector<std::string> words) {
     return text;
 }
 
-enum class Outcome { Killed, Finished, NoTracing, Failed };
-
 // Runs the probe under ptrace and kills it on entering the nth system call after it marks
-// the start of its save with SIGUSR1; Finished when it ends before that.
+// the start of its save; Finished when it ends before that.
 Outcome RunKilledAt(std::vector<std::string> words, long n) {
     words.insert(words.begin(), SCORE_SAVE_PROBE);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(126);
-        // The sanitizer build's leak check cannot run under a tracer; the save is the same.
-        const char* options = getenv("ASAN_OPTIONS");
-        setenv("ASAN_OPTIONS", (std::string(options ? options : "") + ":detect_leaks=0").c_str(),
-               1);
-        execv(SCORE_SAVE_PROBE, Arguments(words).data());
-        _exit(127);
-    }
-    int status = 0;
-    // A traced child stops at its exec.
-    if (waitpid(pid, &status, 0) != pid) return Outcome::Failed;
-    if (WIFEXITED(status)) return WEXITSTATUS(status) == 126 ? Outcome::NoTracing : Outcome::Failed;
-    if (ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL) != 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return Outcome::NoTracing;
-    }
-    __ptrace_request resume = PTRACE_CONT;
-    long seen = 0;
-    int deliver = 0;
-    for (;;) {
-        if (ptrace(resume, pid, nullptr, reinterpret_cast<void*>(std::intptr_t(deliver))) != 0)
-            return Outcome::Failed;
-        deliver = 0;
-        if (waitpid(pid, &status, 0) != pid) return Outcome::Failed;
-        if (WIFEXITED(status))
-            return WEXITSTATUS(status) == 0 ? Outcome::Finished : Outcome::Failed;
-        if (!WIFSTOPPED(status)) return Outcome::Failed;
-        const int signal = WSTOPSIG(status);
-        if (signal == (SIGTRAP | 0x80)) {
-            __ptrace_syscall_info info{};
-            void* const size = reinterpret_cast<void*>(sizeof info);
-            if (ptrace(PTRACE_GET_SYSCALL_INFO, pid, size, &info) <= 0) return Outcome::Failed;
-            if (info.op == PTRACE_SYSCALL_INFO_ENTRY && ++seen == n) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                return Outcome::Killed;
-            }
-        } else if (signal == SIGUSR1 && resume == PTRACE_CONT) {
-            resume = PTRACE_SYSCALL;  // the mark itself is not delivered
-        } else {
-            deliver = signal;
-        }
-    }
+    return tessaly_test::RunKilledAt(words, n);
 }
 
 std::string ReadRaw(const fs::path& path) {
