@@ -16,10 +16,10 @@ namespace runtime::input::headless {
 struct ScriptEvent {
     enum class Kind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, Extra };
     std::uint64_t frame = 0;
-    int read = 0;  // delivered at the frame's read of this number (0 its first), or later
     Kind kind = Kind::KeyDown;
     int a = 0;  // key number, button, x movement, wheel steps, or the extra word's place
     int b = 0;  // y movement, or the place of the extra word's value
+    int read = 0;  // delivered at the frame's read of this number (0 its first), or later
 };
 
 // A word a program adds to the script's own, with the values that may follow it ("focus"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/input/headless/script_input.hpp"
+#include "runtime/input/read_log.hpp"
 #include "runtime/screen/headless/headless_display.hpp"
 #include "runtime/screen/screen.hpp"
 
@@ -223,6 +224,8 @@ TEST(InputScript, ExtraWordsJoinTheScriptsOwnAndBadLinesSayWhy) {
         const char* expected;
     } bad[] = {
         {"0 key 1 down", "the frame must be 1 or more"},
+        {"4+0 close", "expected a frame number, with +R (R 1 to 1000) for a later read"},
+        {"4+1001 close", "expected a frame number, with +R (R 1 to 1000) for a later read"},
         {"4 focus sideways", "expected FRAME focus out|in"},
         {"4 close now", "expected FRAME close"},
         {"4 mouse 100001 0", "mouse movement must be two numbers from -100000 to 100000"},
@@ -269,4 +272,103 @@ TEST(InputScript, ReadsEventsAndRejectsBadLines) {
         EXPECT_EQ(error, "bad input script line 2");
         EXPECT_EQ(kept.size(), 1u);
     }
+}
+
+namespace {
+
+// What one read returned.
+struct Seen {
+    std::vector<int> keys;  // those down
+    int result = 0;
+    int moveX = 0, moveY = 0, wheel = 0, button1 = 0, button2 = 0, button3 = 0;
+    bool operator==(const Seen&) const = default;
+};
+
+Seen KeyboardRead() {
+    Seen seen;
+    seen.result = ri::ReadKeyboard();
+    for (int k = 0; k < 256; ++k)
+        if (ri::Keyboard().keys[std::size_t(k)] & 0x80) seen.keys.push_back(k);
+    return seen;
+}
+
+Seen MouseRead() {
+    Seen seen;
+    seen.result = ri::ReadMouse();
+    const ri::MouseState& m = ri::Mouse();
+    seen = {{}, seen.result, m.moveX, m.moveY, m.moveWheel, m.button1, m.button2, m.button3};
+    return seen;
+}
+
+// As the headless tool does: the display keeps the focus, the screen follows it.
+void SetFocus(bool focused) {
+    runtime::screen::headless::SetHeadlessFocus(focused);
+    runtime::screen::State().active = focused ? 1 : 0;
+    if (!focused) ri::PostAllKeysUp();
+}
+
+void ApplyWindowLine(const Event& e) {
+    if (e.a == ri::headless::kFocusLine) SetFocus(e.b == ri::headless::kFocusIn);
+}
+
+// Nine frames of a player, with what happens before each frame's reads and, in frame 3,
+// between a second keyboard read and the mouse's; every read's result.
+std::vector<Seen> PlayFrames(bool withPlayer) {
+    std::vector<Seen> seen;
+    for (int f = 1; f <= 9; ++f) {
+        runtime::screen::PresentFrame();
+        if (withPlayer) {
+            if (f == 1) ri::PostKey(ri::KeySpace, true), ri::PostKey(ri::KeySpace, false);
+            if (f == 2) {
+                ri::PostMouseMotion(250000, -3);  // more than one script line moves
+                ri::PostMouseButton(1, true);
+                ri::PostMouseButton(1, false);
+            }
+            if (f == 3) ri::PostKey(ri::KeyReturn, true), ri::PostMouseWheel(2);
+            if (f == 4) SetFocus(false), ri::PostMouseMotion(5, 5);
+            if (f == 5) ri::PostMouseMotion(7, 0), ri::PostKey(ri::KeyUp, true);
+            if (f == 6) SetFocus(true);
+            if (f == 7) ri::PostMouseMotion(1, 2), ri::PostMouseButton(3, true);
+        }
+        seen.push_back(KeyboardRead());
+        if (f == 3) {
+            if (withPlayer) ri::PostKey(ri::KeyS, true), ri::PostKey(ri::KeyReturn, false);
+            seen.push_back(KeyboardRead());
+        }
+        seen.push_back(MouseRead());
+    }
+    return seen;
+}
+
+}  // namespace
+
+// The read log writes what each read returned; read back by the script reader and handed
+// to a fresh input, every read returns the same: taps and clicks shorter than a frame,
+// movement larger than a script line holds, the wheel, the focus going and coming back
+// (the mouse is not the game's meanwhile), and a key that came between two reads of one
+// frame.
+TEST_F(Input, ReadLogPlaysBackTheSameReads) {
+    ri::SetEventPump(nullptr);
+    std::string log;
+    ri::StartReadLog(log);
+    const std::vector<Seen> played = PlayFrames(true);
+    EXPECT_EQ(ri::ReadLogFrames(), 9u);
+    ri::StopReadLog();
+    EXPECT_NE(log.find("2+1 mouse 100000 -3\n2+1 mouse 100000 0\n2+1 mouse 50000 0\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("3+1 key 31 down\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("4 focus out\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("6 focus in\n"), std::string::npos) << log;
+
+    TearDown();
+    SetUp();
+    std::vector<Event> events;
+    ri::headless::ScriptError error;
+    ASSERT_TRUE(ri::headless::ReadScript(log, events, error, ri::headless::WindowLines()))
+        << error.line << ": " << error.expected << "\n" << log;
+    ri::headless::UseScript(events, Now(), &ApplyWindowLine);
+    EXPECT_EQ(PlayFrames(false), played) << log;
+    EXPECT_EQ(ri::headless::PendingScriptEvents(), 0u);
+    ri::SetEventPump(nullptr);
 }
