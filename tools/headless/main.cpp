@@ -92,6 +92,7 @@ const char kCommands[] =
     "  FRAME close               game: the player closes the window\n"
     "\n"
     "  FRAME+R ...               any line: at the R-th read after the frame's first\n"
+    "                            (game and replay; play takes it as FRAME)\n"
     "\n"
     "Exit status (replay: above): 0 done; 1 a picture or the trace could not be written, or the game\n"
     "folder could not be copied; 2 wrong usage, or a game folder, level file or script\n"
