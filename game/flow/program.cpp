@@ -260,6 +260,8 @@ void runRecordedGame(const RecordedGame& game) {
     prepareGame(game.header->mode, game.levelFilePath);
     setRecordedGame(&game);
     setUpOpenedScreen();
+    // A game started from the menu shows the loading picture the menu brought.
+    if (game.header->fromMenu) presentation::loadMenuPictures();
     runPhases(Phase::GameStart, game.header->fromMenu);
 }
 

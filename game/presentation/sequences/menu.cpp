@@ -95,13 +95,17 @@ MenuState& Menu() {
     return g_menu;
 }
 
+void loadMenuPictures() {
+    LoadPackInto("data\\introduce.pak", kMenuPack);
+}
+
 void enterMenu() {
     g_menu.pointerX = 200;
     g_menu.pointerY = 200;
     g_menu.band1 = 0;
     g_menu.band2 = 0;
     g_menu.mouseRead = false;
-    LoadPackInto("data\\introduce.pak", kMenuPack);
+    loadMenuPictures();
     LoadPackSprites("data\\wat.pak", kFirstAnimationFrame, kAnimationFrames);
     g_menu.frame = kFirstAnimationFrame;
     runtime::quads::MakeQuadSprite(kCyanGlowQuad, kCyanGlow);

@@ -20,6 +20,10 @@ void runIntro();
 // table and its picture, and the theme music started afresh.
 void enterMenu();
 
+// The menu's pictures alone, the loading picture among them (which a game started from
+// the menu shows, and which stays when the game frees the menu's other pictures).
+void loadMenuPictures();
+
 // The title menu until the player clicks a button, or holds Space (Start) or Escape
 // (Quit).
 MenuChoice runMenu();

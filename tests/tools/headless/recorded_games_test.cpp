@@ -187,7 +187,8 @@ TEST_F(RecordedGames, LongGameReplaysToTheSameScoreAndPictures) {
     const fs::path script = Write(scratch.path() / "away.script", "2000 focus out\n2100 focus in\n");
     const ToolRun played = Tool("game" + data + " --seed 5 --autopilot --frames 5000 --input " +
                             Quoted(script) + " --replays " + Quoted(replays) + " --shot 4000:" +
-                            Quoted(scratch.path() / "played.bmp"));
+                            Quoted(scratch.path() / "played.bmp") + " --shot 512:" +
+                            Quoted(scratch.path() / "loading.bmp"));
     ASSERT_EQ(played.status, 0) << played.output;
     const std::vector<fs::path> games = Recorded(replays);
     ASSERT_EQ(games.size(), 1u);
@@ -196,13 +197,18 @@ TEST_F(RecordedGames, LongGameReplaysToTheSameScoreAndPictures) {
     // The game started at frame 511, so the run's frame 4000 is the game's 3489.
     ASSERT_EQ(played.output.find("phase=GameStart f=511 "), played.output.find("phase=GameStart"));
     const ToolRun replayed = Tool("replay " + Quoted(games[0]) + data + " --shot 3489:" +
-                              Quoted(scratch.path() / "replayed.bmp"));
+                              Quoted(scratch.path() / "replayed.bmp") + " --shot 1:" +
+                              Quoted(scratch.path() / "replayed-loading.bmp"));
     EXPECT_EQ(replayed.status, 0) << replayed.output;
     EXPECT_EQ(replayed.phases, phases);
     EXPECT_EQ(replayed.last, "score=" + RecordedScore(games[0]) +
                                  " level=1 frames=4489 recorded-score=" + RecordedScore(games[0]));
     EXPECT_TRUE(ReadAll(scratch.path() / "played.bmp") == ReadAll(scratch.path() / "replayed.bmp"))
         << "the pictures differ";
+    // The game's first frame shows the loading picture the menu brought.
+    EXPECT_TRUE(ReadAll(scratch.path() / "loading.bmp") ==
+                ReadAll(scratch.path() / "replayed-loading.bmp"))
+        << "the loading pictures differ";
 }
 
 TEST_F(RecordedGames, DamagedAndHostileFilesAreRefused) {
