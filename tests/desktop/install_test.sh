@@ -54,6 +54,13 @@ editor_version=$(HOME=$work/home XDG_DATA_HOME= "$work/moved/bin/tessaly-editor"
 [ "$editor_version" = "$("$work/moved/share/tessaly/editor" --version)" ] ||
     fail "the editor's starter did not start the editor: $editor_version"
 
+# A replay named from where the player is, is the one read (here refused, as it is none).
+echo "no game" >"$work/mine.replay"
+refusal=$(cd "$work" && HOME=$work/home XDG_DATA_HOME= "$work/moved/bin/tessaly" --replay mine.replay 2>&1) &&
+    fail "a file that is no replay was played"
+[ "$refusal" = "tessaly: $work/mine.replay: line 1: not a Tessaly replay (it starts with \"tessaly-replay 1\")" ] ||
+    fail "the replay was not found where the player named it: $refusal"
+
 # XDG_DATA_HOME, when set, is where the folder goes.
 XDG_DATA_HOME=$work/xdg "$work/moved/bin/tessaly" --help >/dev/null
 [ -L "$work/xdg/tessaly/data/level1.pak" ] || fail "XDG_DATA_HOME not followed"
