@@ -58,9 +58,9 @@ void StartRecording(Phase previous) {
 
 void FinishRecording(Phase phase) {
     g_recording = false;
-    const replays::ReplayEnd end{runtime::input::ReadLogFrames(), Game().score, Game().levelNumber,
-                                 phase == Phase::Exit ? replays::GameEnd::Quit
-                                                      : replays::GameEnd::Menu};
+    const replays::ReplayEnd end{
+        runtime::input::ReadLogFrames(), Game().score, Game().levelNumber,
+        phase == Phase::Exit ? replays::GameEnd::Quit : replays::GameEnd::Menu};
     runtime::input::StopReadLog();
     if (end.frames > replays::kLongestGame) return;
     // Only a game that went through the game-over screen entered the table with its score.

@@ -132,7 +132,8 @@ bool ReadHeader(Lines& lines, ReplayHeader& h, ReplayError& error) {
     h.date = w[0];
     bool full = true;
     if (!in.Take("mode", 1, w, "mode full-game|level-file") ||
-        (!Choice(w[0], "full-game", "level-file", full) && !in.Fail("expected mode full-game|level-file")))
+        (!Choice(w[0], "full-game", "level-file", full) &&
+         !in.Fail("expected mode full-game|level-file")))
         return false;
     h.mode = full ? state::PlayMode::FullGame : state::PlayMode::SingleLevel;
     if (!in.Take("start", 1, w, "start menu|launcher") ||

@@ -52,7 +52,7 @@ std::string ReplayText(const ReplayHeader& header, std::string_view input, const
 
 struct Replay {
     ReplayHeader header;
-    std::string_view input;       // the input lines, a view into the text read
+    std::string_view input;          // the input lines, a view into the text read
     std::size_t inputFirstLine = 0;  // the line number of the first of them
     ReplayEnd end;
 };

@@ -50,7 +50,8 @@ void Prune(const fs::path& folder) {
         if (!entry.is_regular_file(kindError)) continue;
         if (name.starts_with(".") && name.find(".replay.") != std::string::npos) {
             const auto written = entry.last_write_time(kindError);
-            if (!kindError && now - written > std::chrono::hours(1)) fs::remove(entry.path(), kindError);
+            if (!kindError && now - written > std::chrono::hours(1))
+                fs::remove(entry.path(), kindError);
             continue;
         }
         if (EndsWith(name, kExtension) && name.find(kHighMark) == std::string::npos)
@@ -69,15 +70,18 @@ std::string ReplayFileName(std::string_view date, std::optional<std::string_view
     // 2026-12-08T17:06:38Z -> 2026-12-08_170638
     std::string stamp;
     for (const char c : date) {
-        if (c == 'T') stamp += '_';
-        else if (c != ':' && c != 'Z') stamp += c;
+        if (c == 'T')
+            stamp += '_';
+        else if (c != ':' && c != 'Z')
+            stamp += c;
     }
     std::string name = stamp;
     if (highScoreName) {
         name += std::string(kHighMark) + std::to_string(score);
         if (!highScoreName->empty()) name += '_';
         for (const char c : *highScoreName) {
-            const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+            const bool plain =
+                (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
             name += plain ? c : '-';
         }
     }
@@ -108,7 +112,8 @@ bool SaveReplay(const std::string& folder, const std::string& name, std::string_
         const std::string final =
             (dir / (name + (n == 1 ? "" : "_" + std::to_string(n)) + std::string(kExtension)))
                 .string();
-        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, final.c_str(), RENAME_NOREPLACE) == 0)
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, final.c_str(), RENAME_NOREPLACE) ==
+            0)
             break;
         if (errno != EEXIST || n == 100) {
             error = Failure("cannot put " + final + " in place");

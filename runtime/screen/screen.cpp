@@ -317,9 +317,9 @@ namespace {
 __attribute__((target("avx2"))) std::size_t CopyPixelsRedFirstAvx2(std::uint32_t* to,
                                                                    const std::uint32_t* from,
                                                                    std::size_t n) {
-    const __m256i order = _mm256_setr_epi8(2, 1, 0, -128, 6, 5, 4, -128, 10, 9, 8, -128, 14,
-                                           13, 12, -128, 2, 1, 0, -128, 6, 5, 4, -128, 10, 9,
-                                           8, -128, 14, 13, 12, -128);
+    const __m256i order =
+        _mm256_setr_epi8(2, 1, 0, -128, 6, 5, 4, -128, 10, 9, 8, -128, 14, 13, 12, -128, 2, 1, 0,
+                         -128, 6, 5, 4, -128, 10, 9, 8, -128, 14, 13, 12, -128);
     std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i));

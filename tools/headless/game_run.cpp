@@ -1,5 +1,7 @@
 // The program's phases on the headless backend: the same start-up after the pacing choice,
 // the same dispatcher and the same way out as the desktop program, with scripted input.
+#include "tools/headless/game_run.hpp"
+
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
@@ -17,7 +19,6 @@
 #include "runtime/sound/headless/headless_sound.hpp"
 #include "runtime/support/program.hpp"
 #include "runtime/support/random.hpp"
-#include "tools/headless/game_run.hpp"
 
 namespace tools::headless {
 
@@ -94,8 +95,8 @@ void PhaseEntered(Phase phase) {
     // The autopilot lets go of what it held in the phase before: a key held on would end
     // the next phase too, the button would click in the menu.
     if (g_options->autopilot) {
-        for (const int key : {runtime::input::KeySpace, runtime::input::KeyReturn,
-                              runtime::input::KeyEscape})
+        for (const int key :
+             {runtime::input::KeySpace, runtime::input::KeyReturn, runtime::input::KeyEscape})
             runtime::input::PostKey(key, false);
         if (phase != Phase::LevelPlay) runtime::input::PostMouseButton(1, false);
     }

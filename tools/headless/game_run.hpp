@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "game/replays/replay_file.hpp"
-
 #include "tools/headless/runner.hpp"
 
 // The game command: the program's phases on the headless backend, opened as the launcher's
@@ -23,7 +22,7 @@ struct ReplayOptions {
     std::vector<InputEvent> input;  // its input lines, frames counted from the game's start
     std::string levelFilePath;      // the level file written from it, for a level-file game
     std::vector<RunOptions::Shot> shots;
-    std::string framesFolder;       // every frame as a numbered picture, if given
+    std::string framesFolder;  // every frame as a numbered picture, if given
     std::ostream* out = nullptr;
 };
 

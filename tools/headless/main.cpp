@@ -94,7 +94,8 @@ const char kCommands[] =
     "  FRAME+R ...               any line: at the R-th read after the frame's first\n"
     "                            (game and replay; play takes it as FRAME)\n"
     "\n"
-    "Exit status (replay: above): 0 done; 1 a picture or the trace could not be written, or the game\n"
+    "Exit status (replay: above): 0 done; 1 a picture or the trace could not be written, or the "
+    "game\n"
     "folder could not be copied; 2 wrong usage, or a game folder, level file or script\n"
     "that cannot be used (the message names it).\n";
 
@@ -335,7 +336,8 @@ int RunReplay(const std::vector<std::string>& args) {
     std::string error;
     std::error_code ec;
     if (const auto size = fs::file_size(path, ec); !ec && size > kLargestReplayFile)
-        return Refuse(path + ": not a replay (" + std::to_string(size) + " bytes is far too large)");
+        return Refuse(path + ": not a replay (" + std::to_string(size) +
+                      " bytes is far too large)");
     if (!ReadWhole(path, text, error)) return Refuse(error);
     game::replays::Replay replay;
     game::replays::ReplayError why;

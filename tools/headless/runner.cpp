@@ -39,7 +39,6 @@ namespace {
 // The sprite the --shot pictures are captured into, clear of the game's own numbers.
 constexpr int kShotSprite = 990;
 
-
 const char* OutcomeName(LevelOutcome outcome) {
     switch (outcome) {
         case LevelOutcome::Cleared:
@@ -143,7 +142,9 @@ void Apply(const InputEvent& event) {
 
 bool ParseInput(std::string_view text, std::vector<InputEvent>& out, std::string& error) {
     runtime::input::headless::ScriptError why;
-    if (runtime::input::headless::ReadScript(text, out, why, runtime::input::headless::WindowLines(), {1})) return true;
+    if (runtime::input::headless::ReadScript(text, out, why,
+                                             runtime::input::headless::WindowLines(), {1}))
+        return true;
     error = "line " + std::to_string(why.line) + ": " + why.expected;
     return false;
 }

@@ -17,8 +17,8 @@ struct ScriptEvent {
     enum class Kind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Wheel, Extra };
     std::uint64_t frame = 0;
     Kind kind = Kind::KeyDown;
-    int a = 0;  // key number, button, x movement, wheel steps, or the extra word's place
-    int b = 0;  // y movement, or the place of the extra word's value
+    int a = 0;     // key number, button, x movement, wheel steps, or the extra word's place
+    int b = 0;     // y movement, or the place of the extra word's value
     int read = 0;  // delivered at the frame's read of this number (0 its first), or later
 };
 

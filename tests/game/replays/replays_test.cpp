@@ -138,7 +138,8 @@ TEST(ReplayFolder, AKilledSaveLeavesEveryReplayWhole) {
     const auto fill = [&](const fs::path& folder) {
         fs::create_directories(folder);
         for (int k = 0; k < game::replays::kRecentGamesKept; ++k) {
-            const std::string name = "2026-12-08_09" + std::to_string(1000 + k).substr(2) + "00.replay";
+            const std::string name =
+                "2026-12-08_09" + std::to_string(1000 + k).substr(2) + "00.replay";
             whole[name] = "old game " + std::to_string(k) + "\n";
             std::ofstream(folder / name, std::ios::binary) << whole[name];
         }
@@ -152,7 +153,8 @@ TEST(ReplayFolder, AKilledSaveLeavesEveryReplayWhole) {
         fill(folder);
         const tessaly_test::Outcome outcome = tessaly_test::RunKilledAt(
             {REPLAY_SAVE_PROBE, folder.string(), "2026-12-08_120000", text}, n);
-        if (outcome == tessaly_test::Outcome::NoTracing) GTEST_SKIP() << "ptrace is not allowed here";
+        if (outcome == tessaly_test::Outcome::NoTracing)
+            GTEST_SKIP() << "ptrace is not allowed here";
         ASSERT_NE(outcome, tessaly_test::Outcome::Failed) << "at system call " << n;
         int replays = 0;
         for (const auto& entry : fs::directory_iterator(folder)) {

@@ -366,7 +366,8 @@ TEST_F(Input, ReadLogPlaysBackTheSameReads) {
     std::vector<Event> events;
     ri::headless::ScriptError error;
     ASSERT_TRUE(ri::headless::ReadScript(log, events, error, ri::headless::WindowLines()))
-        << error.line << ": " << error.expected << "\n" << log;
+        << error.line << ": " << error.expected << "\n"
+        << log;
     ri::headless::UseScript(events, Now(), &ApplyWindowLine);
     EXPECT_EQ(PlayFrames(false), played) << log;
     EXPECT_EQ(ri::headless::PendingScriptEvents(), 0u);

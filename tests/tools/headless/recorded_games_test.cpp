@@ -135,9 +135,9 @@ const char kThreeGames[] =
 TEST_F(RecordedGames, ReplayAsTheyWerePlayed) {
     const fs::path replays = scratch.path() / "replays";
     const fs::path script = Write(scratch.path() / "player.script", kThreeGames);
-    const ToolRun played = Tool("game" + data + " --seed 3 --frames 3000 --input " + Quoted(script) +
-                            " --replays " + Quoted(replays) + " --shot 1940:" +
-                            Quoted(scratch.path() / "played.bmp"));
+    const ToolRun played =
+        Tool("game" + data + " --seed 3 --frames 3000 --input " + Quoted(script) + " --replays " +
+             Quoted(replays) + " --shot 1940:" + Quoted(scratch.path() / "played.bmp"));
     ASSERT_EQ(played.status, 0) << played.output;
     const std::vector<fs::path> games = Recorded(replays);
     ASSERT_EQ(games.size(), 3u) << played.output;
@@ -175,7 +175,8 @@ TEST_F(RecordedGames, ReplayAsTheyWerePlayed) {
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);)
         if (line.find(" button 1 ") == std::string::npos) unserved += line + "\n";
-    const ToolRun changed = Tool("replay " + Quoted(Write(scratch.path() / "x.replay", unserved)) + data);
+    const ToolRun changed =
+        Tool("replay " + Quoted(Write(scratch.path() / "x.replay", unserved)) + data);
     EXPECT_EQ(changed.status, 1) << changed.output;
     EXPECT_TRUE(changed.last.starts_with("score=0 ")) << changed.last;
 }
@@ -184,11 +185,12 @@ TEST_F(RecordedGames, ReplayAsTheyWerePlayed) {
 // while (the level pauses and resumes), ended by the run's frame limit.
 TEST_F(RecordedGames, LongGameReplaysToTheSameScoreAndPictures) {
     const fs::path replays = scratch.path() / "replays";
-    const fs::path script = Write(scratch.path() / "away.script", "2000 focus out\n2100 focus in\n");
+    const fs::path script =
+        Write(scratch.path() / "away.script", "2000 focus out\n2100 focus in\n");
     const ToolRun played = Tool("game" + data + " --seed 5 --autopilot --frames 5000 --input " +
-                            Quoted(script) + " --replays " + Quoted(replays) + " --shot 4000:" +
-                            Quoted(scratch.path() / "played.bmp") + " --shot 512:" +
-                            Quoted(scratch.path() / "loading.bmp"));
+                                Quoted(script) + " --replays " + Quoted(replays) +
+                                " --shot 4000:" + Quoted(scratch.path() / "played.bmp") +
+                                " --shot 512:" + Quoted(scratch.path() / "loading.bmp"));
     ASSERT_EQ(played.status, 0) << played.output;
     const std::vector<fs::path> games = Recorded(replays);
     ASSERT_EQ(games.size(), 1u);
@@ -196,9 +198,9 @@ TEST_F(RecordedGames, LongGameReplaysToTheSameScoreAndPictures) {
     ASSERT_FALSE(phases.empty());
     // The game started at frame 511, so the run's frame 4000 is the game's 3489.
     ASSERT_EQ(played.output.find("phase=GameStart f=511 "), played.output.find("phase=GameStart"));
-    const ToolRun replayed = Tool("replay " + Quoted(games[0]) + data + " --shot 3489:" +
-                              Quoted(scratch.path() / "replayed.bmp") + " --shot 1:" +
-                              Quoted(scratch.path() / "replayed-loading.bmp"));
+    const ToolRun replayed = Tool("replay " + Quoted(games[0]) + data +
+                                  " --shot 3489:" + Quoted(scratch.path() / "replayed.bmp") +
+                                  " --shot 1:" + Quoted(scratch.path() / "replayed-loading.bmp"));
     EXPECT_EQ(replayed.status, 0) << replayed.output;
     EXPECT_EQ(replayed.phases, phases);
     EXPECT_EQ(replayed.last, "score=" + RecordedScore(games[0]) +
@@ -233,7 +235,8 @@ TEST_F(RecordedGames, DamagedAndHostileFilesAreRefused) {
     const auto replace = [&](const std::string& from, const std::string& to) {
         std::string text = good;
         const std::size_t at = text.find(from);
-        return at == std::string::npos ? "(missing " + from + ")" : text.replace(at, from.size(), to);
+        return at == std::string::npos ? "(missing " + from + ")"
+                                       : text.replace(at, from.size(), to);
     };
     const std::size_t input = good.find("input\n") + 6;
     std::string binary;
@@ -254,16 +257,16 @@ TEST_F(RecordedGames, DamagedAndHostileFilesAreRefused) {
         {"no-end", good.substr(0, good.rfind("end ")), ": line "},
         {"huge-end", replace("end frames=", "end frames=99999999999999999999"), "end frames=N"},
         {"long-end", replace("end frames=", "end frames=1000001"), "at most 1000000"},
-        {"huge-frame", good.substr(0, input) + "18446744073709551615 key 1 down\n" +
-                           good.substr(input),
+        {"huge-frame",
+         good.substr(0, input) + "18446744073709551615 key 1 down\n" + good.substr(input),
          "the frame must be at most"},
         {"huge-read", good.substr(0, input) + "5+99999 key 1 down\n" + good.substr(input),
          "+R (R 1 to 1000)"},
         {"far-mouse", good.substr(0, input) + "5 mouse 100001 0\n" + good.substr(input),
          "mouse movement must be"},
         {"short-level", replace("level-line", "level-lines"), "not a level file"},
-        {"few-levels", good.substr(0, good.find("level-line")) + "level-line 20\ninput\n" +
-                           good.substr(input),
+        {"few-levels",
+         good.substr(0, good.find("level-line")) + "level-line 20\ninput\n" + good.substr(input),
          "not a level file"},
         {"long-line", replace("level-line 20", "level-line " + std::string(1001, '7')),
          "not a level file: a line holds at most 1000 characters"},
@@ -274,7 +277,8 @@ TEST_F(RecordedGames, DamagedAndHostileFilesAreRefused) {
         const fs::path file = Write(scratch.path() / (std::string(h.name) + ".replay"), h.text);
         const ToolRun run = Tool("replay " + Quoted(file) + data);
         EXPECT_EQ(run.status, 2) << h.name << ": " << run.output;
-        EXPECT_NE(run.output.find(file.string() + ":"), std::string::npos) << h.name << ": " << run.output;
+        EXPECT_NE(run.output.find(file.string() + ":"), std::string::npos)
+            << h.name << ": " << run.output;
         EXPECT_NE(run.output.find(h.message), std::string::npos) << h.name << ": " << run.output;
     }
     const ToolRun folder = Tool("replay " + Quoted(scratch.path()) + data);
