@@ -199,10 +199,12 @@ bool ReadEnd(std::string_view line, ReplayEnd& end) {
         return w[k].substr(0, key.size()) == key ? w[k].substr(key.size()) : std::string_view();
     };
     bool menu = true;
-    return Number(value(1, "frames="), end.frames) && end.frames <= kLongestGame &&
-           Number(value(2, "score="), end.score) && Number(value(3, "level="), end.level) &&
-           Choice(value(4, "by="), "menu", "quit", menu) &&
-           (end.by = menu ? GameEnd::Menu : GameEnd::Quit, true);
+    if (!Number(value(1, "frames="), end.frames) || end.frames > kLongestGame ||
+        !Number(value(2, "score="), end.score) || !Number(value(3, "level="), end.level) ||
+        !Choice(value(4, "by="), "menu", "quit", menu))
+        return false;
+    end.by = menu ? GameEnd::Menu : GameEnd::Quit;
+    return true;
 }
 
 }  // namespace
@@ -243,23 +245,15 @@ bool ReadReplay(std::string_view text, Replay& replay, ReplayError& error) {
     replay.inputFirstLine = lines.number() + 1;
     const std::string_view input = lines.rest();
     // The end line is the last line that holds anything.
-    std::string_view body = input;
-    while (!body.empty() && (body.back() == '\n' || body.back() == '\r' || body.back() == ' ' ||
-                             body.back() == '\t'))
-        body.remove_suffix(1);
-    const std::size_t lastBreak = body.rfind('\n');
-    const std::string_view last =
-        lastBreak == std::string_view::npos ? body : body.substr(lastBreak + 1);
-    std::size_t lastNumber = replay.inputFirstLine;
-    for (const char c : body.substr(0, lastBreak == std::string_view::npos ? 0 : lastBreak + 1))
-        lastNumber += c == '\n' ? 1 : 0;
-    if (last.substr(0, 4) != "end " && last != "end") {
-        Lines counted(input);
-        std::string_view skipped;
-        while (counted.Next(skipped)) {
-        }
-        error = ReplayError{replay.inputFirstLine + counted.number(),
-                            "the replay is cut short: it has no end line"};
+    std::string_view line, last;
+    std::size_t lastNumber = 0;
+    while (lines.Next(line)) {
+        if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
+        last = line;
+        lastNumber = lines.number();
+    }
+    if (!last.starts_with("end")) {
+        error = ReplayError{lines.number() + 1, "the replay is cut short: it has no end line"};
         return false;
     }
     if (!ReadEnd(last, replay.end)) {
@@ -268,7 +262,7 @@ bool ReadReplay(std::string_view text, Replay& replay, ReplayError& error) {
                                 std::to_string(kLongestGame) + ")"};
         return false;
     }
-    replay.input = input.substr(0, lastBreak == std::string_view::npos ? 0 : lastBreak + 1);
+    replay.input = input.substr(0, std::size_t(last.data() - input.data()));
     return true;
 }
 
