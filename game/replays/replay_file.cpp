@@ -10,6 +10,7 @@ namespace {
 using Words = std::vector<std::string_view>;
 
 constexpr std::string_view kMagic = "tessaly-replay";
+constexpr std::int32_t kLargestCarried = 100000;
 
 template <typename T>
 bool Number(std::string_view word, T& value, int base = 10) {
@@ -157,11 +158,16 @@ bool ReadHeader(Lines& lines, ReplayHeader& h, ReplayError& error) {
         if (!Number(w[2 + k], h.random.low[k], 16) || !Number(w[19 + k], h.random.high[k], 16))
             return in.Fail("expected " + randomShape);
 
-    const std::string carryShape =
-        "carry and " + std::to_string(play::kCarriedValues) + " whole numbers";
+    // Positions, timers and flags: far inside what a counter can reach in any game without
+    // overflowing, however long it runs.
+    const std::string carryShape = "carry and " + std::to_string(play::kCarriedValues) +
+                                   " whole numbers from -" + std::to_string(kLargestCarried) +
+                                   " to " + std::to_string(kLargestCarried);
     if (!in.Take("carry", play::kCarriedValues, w, carryShape)) return false;
     for (std::size_t k = 0; k < play::kCarriedValues; ++k)
-        if (!Number(w[k], h.carried[k])) return in.Fail("expected " + carryShape);
+        if (!Number(w[k], h.carried[k]) || h.carried[k] < -kLargestCarried ||
+            h.carried[k] > kLargestCarried)
+            return in.Fail("expected " + carryShape);
 
     bool smooth = false;
     if (!in.Take("glows", 1, w, "glows smooth|plain") ||

@@ -272,6 +272,7 @@ TEST_F(RecordedGames, DamagedAndHostileFilesAreRefused) {
          "not a level file: a line holds at most 1000 characters"},
         {"bad-escape", replace("level-line 20", "level-line 2%G"), "not a level file"},
         {"random", replace("random ", "random 99 "), "random I J"},
+        {"carry", replace("carry ", "carry 2147483647 "), "carry and 33 whole numbers"},
     };
     for (const auto& h : hostile) {
         const fs::path file = Write(scratch.path() / (std::string(h.name) + ".replay"), h.text);
