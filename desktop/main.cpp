@@ -260,7 +260,8 @@ int RefuseReplay(const std::string& what) {
 // the high-score table would enter it again), paced as it was recorded.
 int WatchReplay(const std::string& path) {
     std::error_code ec;
-    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > (256u << 20))
+    if (const auto size = std::filesystem::file_size(path, ec);
+        !ec && size > game::replays::kLargestReplayFile)
         return RefuseReplay(path + ": not a replay (far too large)");
     if (const auto kind = runtime::support::KindOfPath(path); runtime::support::NothingToRead(kind))
         return RefuseReplay(path + ": " + runtime::support::PathKindWords(kind));

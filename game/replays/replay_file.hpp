@@ -21,6 +21,10 @@ inline constexpr int kFormatVersion = 1;
 // A longer one is not kept, and a file that claims more is refused before it is played.
 inline constexpr std::uint64_t kLongestGame = 1'000'000;
 
+// The largest file read as a replay: a game of kLongestGame frames with the mouse moving
+// in every one takes about 15 MB. A larger file is refused before it is read.
+inline constexpr std::uintmax_t kLargestReplayFile = std::uintmax_t(64) << 20;
+
 struct ReplayHeader {
     std::string gameVersion;
     std::string date;  // when the game started, UTC: 2026-12-08T17:06:38Z

@@ -303,10 +303,6 @@ int RunGame(const std::vector<std::string>& args) {
     tools::headless::RunGame(options);
 }
 
-// A replay file is a few hundred kilobytes for an hour of play; anything far larger is
-// not one, and is not read into memory whole.
-constexpr std::uintmax_t kLargestReplayFile = 256u << 20;
-
 int RunReplay(const std::vector<std::string>& args) {
     tools::headless::ReplayOptions options;
     std::string data = ".";
@@ -335,7 +331,7 @@ int RunReplay(const std::vector<std::string>& args) {
     std::string text;
     std::string error;
     std::error_code ec;
-    if (const auto size = fs::file_size(path, ec); !ec && size > kLargestReplayFile)
+    if (const auto size = fs::file_size(path, ec); !ec && size > game::replays::kLargestReplayFile)
         return Refuse(path + ": not a replay (" + std::to_string(size) +
                       " bytes is far too large)");
     if (!ReadWhole(path, text, error)) return Refuse(error);

@@ -285,6 +285,12 @@ TEST_F(RecordedGames, DamagedAndHostileFilesAreRefused) {
     const ToolRun folder = Tool("replay " + Quoted(scratch.path()) + data);
     EXPECT_EQ(folder.status, 2);
     EXPECT_NE(folder.output.find("is a folder"), std::string::npos) << folder.output;
+    // Far larger than any game: refused before it is read (the file is sparse).
+    const fs::path huge = Write(scratch.path() / "huge.replay", good);
+    fs::resize_file(huge, std::uintmax_t(65) << 20);
+    const ToolRun large = Tool("replay " + Quoted(huge) + data);
+    EXPECT_EQ(large.status, 2);
+    EXPECT_NE(large.output.find("far too large"), std::string::npos) << large.output;
     const ToolRun missing = Tool("replay " + Quoted(scratch.path() / "none.replay") + data);
     EXPECT_EQ(missing.status, 2) << missing.output;
 }
