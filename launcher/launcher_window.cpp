@@ -94,7 +94,7 @@ bool openLauncherWindow() {
     g_levelFolder.clear();
     constexpr int flags = gui::WindowTitleBar | gui::WindowCloseBox | gui::WindowSizingBorder |
                           gui::WindowCentreOnScreen;
-    if (!gui::OpenNumberedWindow(0, 216, 0, 600, 369, flags, "Tessaly version 1.1")) return false;
+    if (!gui::OpenNumberedWindow(0, 216, 0, 600, 369, flags, "Tessaly version " TESSALY_VERSION_SHORT)) return false;
     if (!gui::UseGadgetParent(gui::CurrentWindowHandle())) return false;
     gui::MakeFolderTree(FolderTree, 10, 100, 180, 260, "", 0);
     gui::MakeListBox(LevelList, 200, 100, 170, 260);
