@@ -1,5 +1,8 @@
 #include "runtime/input/input.hpp"
 
+#include <cmath>
+#include <cstdint>
+
 #include "runtime/input/gamepad.hpp"
 #include "runtime/input/screen_link.hpp"
 #include "runtime/support/program.hpp"
@@ -34,10 +37,19 @@ struct MouseDevice {
     std::array<bool, 3> releaseDue{};
 };
 
+// The mouse speed and the fractions of a count it left over, carried into the next read.
+struct Speed {
+    double factor = 1.0;
+    double carryX = 0.0;
+    double carryY = 0.0;
+};
+
 KeyboardState keyboard;
 MouseState mouse;
 MouseDevice mouseDevice;
 Pending pending;
+Speed speed;
+std::uint64_t mouseReads = 0;
 void (*eventPump)() = nullptr;
 void (*readObserver)(ReadKind, int) = nullptr;
 ReadPosition position;
@@ -81,6 +93,20 @@ std::int32_t Saturate(std::int64_t v) {
     if (v > INT32_MAX) return INT32_MAX;
     if (v < INT32_MIN) return INT32_MIN;
     return std::int32_t(v);
+}
+
+// The counts moved times the speed, the fraction carried on. At speed 1 the counts pass
+// unchanged, so play is the same as without a speed.
+std::int64_t Scaled(std::int64_t counts, double& carry) {
+    if (speed.factor == 1.0) return counts;
+    const double exact = double(counts) * speed.factor + carry;
+    if (exact >= 9.0e18 || exact <= -9.0e18) {
+        carry = 0.0;
+        return exact > 0 ? INT64_MAX : INT64_MIN;
+    }
+    const double whole = std::trunc(exact);
+    carry = exact - whole;
+    return std::int64_t(whole);
 }
 
 // Keeps a coordinate inside 0..limit-1 (0 when there is no screen to keep it in).
@@ -157,6 +183,7 @@ int InitMouseInput() {
     mouse = MouseState{};
     mouseDevice = MouseDevice{};
     mouseDevice.setupState = 1;
+    speed.carryX = speed.carryY = 0.0;
     DropPendingMouse();
     pending.buttonHeld = {};
     support::AddShutdownRelease(support::ShutdownStage::Mouse, ReleaseMouseInput);
@@ -165,6 +192,7 @@ int InitMouseInput() {
 
 int ReadMouse() {
     if (mouseDevice.setupState == 0) return 0;
+    ++mouseReads;
     Pump();
     mouse.moveX = mouse.moveY = mouse.moveWheel = 0;
     const ScreenInfo screen = CurrentScreen();
@@ -172,6 +200,7 @@ int ReadMouse() {
         // The mouse belongs to the desktop now: what it does meanwhile is not the game's.
         mouseDevice.acquired = false;
         DropPendingMouse();
+        speed.carryX = speed.carryY = 0.0;
         return Observed(ReadKind::Mouse, 0);
     }
     if (mouseDevice.setupState == 1) {
@@ -183,10 +212,11 @@ int ReadMouse() {
         // movement, so the paddle does not jump by what happened elsewhere.
         mouseDevice.acquired = true;
         DropPendingMouse();
+        speed.carryX = speed.carryY = 0.0;
         return Observed(ReadKind::Mouse, 0);
     }
-    mouse.moveX = Saturate(pending.moveX);
-    mouse.moveY = Saturate(pending.moveY);
+    mouse.moveX = Saturate(Scaled(pending.moveX, speed.carryX));
+    mouse.moveY = Saturate(Scaled(pending.moveY, speed.carryY));
     mouse.moveWheel = Saturate(pending.moveWheel);
     std::int32_t* buttons[3] = {&mouse.button1, &mouse.button2, &mouse.button3};
     for (std::size_t b = 0; b < 3; ++b) {
@@ -249,6 +279,29 @@ void ReleaseMouse() {
 }
 void CaptureMouse() {
     mouseDevice.released = 0;
+}
+
+void SetMouseSpeed(double factor) {
+    if (!(factor > 0.0) || factor > 1000.0) return;
+    speed = Speed{};
+    speed.factor = factor;
+}
+
+double MouseSpeed() {
+    return speed.factor;
+}
+
+int ReadMouseWheel() {
+    if (mouseDevice.setupState == 0) return 0;
+    Pump();
+    const std::int64_t steps = pending.moveWheel;
+    pending.moveWheel = 0;
+    if (!CurrentScreen().active) return 0;
+    return mouse.wheelStep != 0 ? Saturate(steps / mouse.wheelStep) : 0;
+}
+
+std::uint64_t MouseReads() {
+    return mouseReads;
 }
 
 void SetKeyTranslation(int flag, const std::array<std::uint8_t, 256>& table) {

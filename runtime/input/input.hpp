@@ -13,6 +13,10 @@ using KeyCode = int;
 
 // Key numbers the game asks for by name.
 inline constexpr KeyCode KeyEscape = 0x01;
+inline constexpr KeyCode KeyMinus = 0x0C;
+inline constexpr KeyCode KeyEquals = 0x0D;  // + with Shift
+inline constexpr KeyCode KeyPadMinus = 0x4A;
+inline constexpr KeyCode KeyPadPlus = 0x4E;
 inline constexpr KeyCode KeyBackspace = 0x0E;
 inline constexpr KeyCode KeyReturn = 0x1C;
 inline constexpr KeyCode KeyS = 0x1F;
@@ -59,6 +63,21 @@ int MouseWheelSteps();          // moveWheel / wheelStep
 void PlaceMouse(int x, int y);  // sets the kept position
 void ReleaseMouse();            // hands the mouse back to the desktop; ReadMouse then fails
 void CaptureMouse();            // takes it back on the next ReadMouse
+
+// The mouse speed: every count ReadMouse hands out is the device's count times this factor
+// (1 by default), the fraction left over carried into the next read, so a slow movement
+// still moves the paddle. Wheel steps are not scaled.
+void SetMouseSpeed(double factor);
+double MouseSpeed();
+
+// The wheel steps since the last read, without reading the mouse: a phase that leaves the
+// pointer to the desktop may still answer the wheel. 0 while the screen is in the
+// background.
+int ReadMouseWheel();
+
+// How many times ReadMouse has been called: the display holds the mouse in a window only
+// while the game reads it.
+std::uint64_t MouseReads();
 
 // Translation of key numbers before every key question (off in the game).
 void SetKeyTranslation(int flag, const std::array<std::uint8_t, 256>& table);
