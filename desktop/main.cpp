@@ -35,6 +35,7 @@
 #include "runtime/sound/sdl/sdl_sound.hpp"
 #include "runtime/support/path.hpp"
 #include "runtime/support/program.hpp"
+#include "runtime/support/settings_file.hpp"
 
 namespace {
 
@@ -44,7 +45,9 @@ const char kUsage[] =
     "data/, screenshots land in screen.bmp, every game is recorded into replays/). The\n"
     "launcher window picks the full game or a level file; FILE.lvl starts it with that file\n"
     "chosen. --replay FILE plays a recorded game again on the full screen, without the\n"
-    "launcher: Space held fast-forwards, Escape ends.\n";
+    "launcher: Space held fast-forwards, Escape ends. Settings (display, window_scale,\n"
+    "mouse_speed, crisp_pixels) are kept in $XDG_CONFIG_HOME/tessaly/settings.ini\n"
+    "(~/.config/tessaly/settings.ini).\n";
 
 // A message window over nothing, for what the player has to know before the launcher:
 // shown when there is a desktop to show it on, and closed by the player.
@@ -147,6 +150,40 @@ std::optional<game::flow::PlayChoice> RunLauncher() {
     const launcher::LauncherChoice choice = launcher::runLauncher();
     if (!choice.start) return std::nullopt;
     return game::flow::PlayChoice{choice.mode.kind, choice.mode.levelPath};
+}
+
+// The player's settings file, read at start-up and written whenever a setting changes in
+// the game.
+std::string gSettingsPath;
+
+void SaveSetting(const char* key, const std::string& value) {
+    std::string error;
+    if (!runtime::support::WriteSetting(gSettingsPath, key, value, error))
+        std::fprintf(stderr, "tessaly: %s\n", error.c_str());
+}
+
+void SaveDisplay(bool window) {
+    SaveSetting("display", runtime::support::DisplayValue(window));
+}
+
+void SaveMouseSpeed(double speed) {
+    SaveSetting("mouse_speed", runtime::support::MouseSpeedValue(speed));
+}
+
+// The settings the game starts with; a bad line is named on standard error and passed by.
+void ApplySettings() {
+    gSettingsPath = runtime::support::SettingsPath();
+    std::vector<std::string> problems;
+    runtime::support::Settings settings;
+    if (!gSettingsPath.empty()) settings = runtime::support::ReadSettings(gSettingsPath, problems);
+    for (const std::string& problem : problems)
+        std::fprintf(stderr, "tessaly: %s\n", problem.c_str());
+    runtime::screen::sdl::SetScreenOptions(
+        {.window = settings.window, .windowScale = settings.windowScale,
+         .crispPixels = settings.crispPixels});
+    runtime::screen::sdl::SetDisplaySwitchHandler(&SaveDisplay);
+    runtime::input::SetMouseSpeed(settings.mouseSpeed);
+    game::flow::setSettingsSteps({.mouseSpeedChanged = &SaveMouseSpeed});
 }
 
 // The windows before the game, as the program's start-up asks for them.
@@ -351,6 +388,7 @@ int main(int argc, char** argv) {
     game::flow::recordGames("replays");
 
     runtime::screen::sdl::UseSdlDisplay();
+    ApplySettings();
     // Without SDL's game controllers the game is played with the mouse and keys alone.
     runtime::input::sdl::UseGamepads();
     runtime::sound::sdl::UseSdlSound();

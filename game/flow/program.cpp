@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "game/flow/mouse_speed.hpp"
 #include "game/flow/pad_meaning.hpp"
 #include "game/flow/recording.hpp"
 #include "game/flow/session.hpp"
@@ -117,7 +118,7 @@ void frameEnded() {
                 break;
             case Phase::Pause:
                 // Enter with Escape still held (from the same keyboard read) leaves the game.
-                if (game::play::runPause() == PauseOutcome::Resume &&
+                if (game::play::runPause(&mouseSpeedOverBanner) == PauseOutcome::Resume &&
                     runtime::input::KeyIsDown(runtime::input::KeyEscape) == 0)
                     phase = Phase::LevelPlay;
                 else

@@ -82,6 +82,15 @@ struct LauncherSteps {
 // ends the runtime services and exits with 1.
 [[noreturn]] void failAndEnd(const char* what);
 
+// What the program does with a setting the player changes in the game. The settings file
+// belongs to the desktop, so the program that keeps it (desktop/main.cpp) fills this in;
+// without it a change lasts until the game ends.
+struct SettingsSteps {
+    // The player chose a new mouse speed in the pause banner.
+    void (*mouseSpeedChanged)(double speed) = nullptr;
+};
+void setSettingsSteps(const SettingsSteps& steps);
+
 // Told each time a phase is entered, Exit last (for tools and logs).
 void setPhaseObserver(void (*observer)(Phase phase));
 

@@ -188,10 +188,10 @@ LevelOutcome playLevel(bool fromSetUp) {
     }
 }
 
-PauseOutcome runPause() {
+PauseOutcome runPause(void (*overBanner)(int frame)) {
     int p = 0;
     int q = 0;
-    for (;;) {
+    for (int frame = 0;; ++frame) {
         // Drawn over the last frame of play, which stays on screen behind the banner.
         DrawSprite(play_pack::kPauseBand, p, 200);
         DrawSprite(play_pack::kPauseBand, p + 800, 200);
@@ -202,6 +202,7 @@ PauseOutcome runPause() {
         q -= 1;
         if (p <= -800) p = 0;
         if (q <= -800) q = 0;
+        if (overBanner) overBanner(frame);
         runtime::screen::PresentFrame();
         runtime::input::ReadKeyboard();
         if (runtime::input::KeyIsDown(runtime::input::KeySpace)) {

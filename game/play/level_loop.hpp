@@ -19,7 +19,9 @@ LevelOutcome playFrame();
 // with all state kept.
 LevelOutcome playLevel(bool fromSetUp);
 
-// The pause banner, until Enter (Resume) or Space (QuitToMenu).
-PauseOutcome runPause();
+// The pause banner, until Enter (Resume) or Space (QuitToMenu). overBanner, when given, is
+// called on every frame once the banner is drawn and before it is shown, with the frames
+// the banner has shown so far (0 first).
+PauseOutcome runPause(void (*overBanner)(int frame) = nullptr);
 
 }  // namespace game::play

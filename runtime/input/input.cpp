@@ -95,6 +95,7 @@ std::int32_t Saturate(std::int64_t v) {
     return std::int32_t(v);
 }
 
+// Differs: the mouse speed multiplies the counts (docs/differences.md, Keyboard and mouse)
 // The counts moved times the speed, the fraction carried on. At speed 1 the counts pass
 // unchanged, so play is the same as without a speed.
 std::int64_t Scaled(std::int64_t counts, double& carry) {

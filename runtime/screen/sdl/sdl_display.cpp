@@ -1,5 +1,7 @@
 #include "runtime/screen/sdl/sdl_display.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "runtime/input/input.hpp"
@@ -12,6 +14,19 @@ namespace runtime::screen::sdl {
 namespace {
 
 void (*g_windowEventHandler)(const SDL_Event&) = nullptr;
+void (*g_switchHandler)(bool window) = nullptr;
+ScreenOptions g_options;
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+
+// Alt+Enter or F11: the switch between the full screen and a window.
+bool IsDisplaySwitch(const SDL_KeyboardEvent& key) {
+    const SDL_Scancode code = key.keysym.scancode;
+    if (code == SDL_SCANCODE_F11) return true;
+    return (code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER) &&
+           (key.keysym.mod & KMOD_ALT) != 0;
+}
 
 class SdlDisplay final : public DisplayBackend {
   public:
@@ -30,11 +45,16 @@ class SdlDisplay final : public DisplayBackend {
         // Desktop full screen: no mode switch; the picture is scaled to fit, with bars.
         // The window is made as large as the display from the start, so it covers it even
         // where no window manager acts on the full-screen request.
-        SDL_Rect bounds{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
-        if (SDL_GetDisplayBounds(0, &bounds) != 0)
-            bounds = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
-        ownWindow_ = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
-                                      SDL_WINDOW_FULLSCREEN_DESKTOP);
+        windowed_ = g_options.window;
+        if (windowed_) {
+            const SDL_Rect size = WindowSize(0);
+            ownWindow_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          size.w, size.h, SDL_WINDOW_RESIZABLE);
+        } else {
+            const SDL_Rect bounds = DisplayBounds(0, width, height);
+            ownWindow_ = SDL_CreateWindow(title, bounds.x, bounds.y, bounds.w, bounds.h,
+                                          SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
         if (!ownWindow_) return false;
         SDL_DisplayMode mode{};
         const int display = SDL_GetWindowDisplayIndex(ownWindow_);
@@ -60,12 +80,18 @@ class SdlDisplay final : public DisplayBackend {
             Close();
             return false;
         }
+        SDL_RenderSetIntegerScale(renderer_, g_options.crispPixels ? SDL_TRUE : SDL_FALSE);
         // Watched only now: making the renderer may replace the X window, and the old one's
         // end is SDL's own doing, not a loss.
         WatchForLoss(ownWindow_);
         window_ = ownWindow_;
-        fullScreen_ = true;
-        HoldMouse(true);
+        ownScreen_ = true;
+        focused_ = true;
+        minimised_ = false;
+        readsSeen_ = runtime::input::MouseReads();
+        readingMouse_ = false;
+        held_ = !windowed_;
+        HoldMouse(held_);
         SDL_RaiseWindow(ownWindow_);
         ShowBlack();
         return true;
@@ -88,7 +114,7 @@ class SdlDisplay final : public DisplayBackend {
         if (ownRenderer_) WatchForLoss(window_);
         SDL_RenderSetLogicalSize(renderer_, 0, 0);
         vsync_ = false;
-        fullScreen_ = false;
+        ownScreen_ = false;
         placement.xOffset = x;
         placement.yOffset = y;
         placement_ = placement;
@@ -102,18 +128,23 @@ class SdlDisplay final : public DisplayBackend {
         texture_ = nullptr;
         if (renderer_ && ownRenderer_) SDL_DestroyRenderer(renderer_);
         renderer_ = nullptr;
-        if (fullScreen_) HoldMouse(false);
+        if (ownScreen_) HoldMouse(false);
+        held_ = false;
+        windowed_ = false;
         if (ownWindow_) {
             SDL_DestroyWindow(ownWindow_);
             WindowDestroyed(ownWindow_);
         }
         ownWindow_ = nullptr;
         window_ = nullptr;
-        fullScreen_ = false;
+        ownScreen_ = false;
         vsync_ = false;
     }
 
-    void PumpEvents() override { Pump(); }
+    void PumpEvents() override {
+        Pump();
+        FrameEnded();
+    }
 
     bool Present(const Surface& backBuffer, bool) override {
         if (!renderer_ || !texture_ || backBuffer.width != textureWidth_ ||
@@ -127,7 +158,7 @@ class SdlDisplay final : public DisplayBackend {
         Upload(backBuffer);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
-        if (fullScreen_) {
+        if (ownScreen_) {
             SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
         } else {
             SDL_Rect dst = WindowDestination();
@@ -136,6 +167,56 @@ class SdlDisplay final : public DisplayBackend {
         SDL_RenderPresent(renderer_);
         return true;
     }
+
+    // Once a frame, shown or not: whether the game read the mouse since the last frame.
+    void FrameEnded() {
+        const std::uint64_t reads = runtime::input::MouseReads();
+        readingMouse_ = reads != readsSeen_;
+        readsSeen_ = reads;
+        UpdateHold();
+    }
+
+    // Differs: in a window the mouse is held only while the game reads it
+    // (docs/differences.md, The game on a Linux desktop)
+    // The full screen holds the mouse while it has the focus. A window holds it only while
+    // the game reads it (the menu, a level): paused, between phases, minimised or in the
+    // background the desktop's pointer is free to leave the window.
+    void UpdateHold() {
+        if (!ownScreen_) return;
+        const bool hold = focused_ && !minimised_ && (!windowed_ || readingMouse_);
+        if (hold == held_) return;
+        held_ = hold;
+        HoldMouse(hold);
+    }
+
+    // Differs: a window instead of the full screen
+    // (docs/differences.md, The game on a Linux desktop)
+    // Between the full screen and a window of the chosen scale, the same picture in both.
+    void SwitchDisplay() {
+        if (!ownWindow_) return;
+        const int display = std::max(0, SDL_GetWindowDisplayIndex(ownWindow_));
+        if (windowed_) {
+            // As large as the display before the request, for a desktop with no window
+            // manager to act on it.
+            const SDL_Rect bounds = DisplayBounds(display, kScreenWidth, kScreenHeight);
+            SDL_SetWindowPosition(ownWindow_, bounds.x, bounds.y);
+            SDL_SetWindowSize(ownWindow_, bounds.w, bounds.h);
+            SDL_SetWindowFullscreen(ownWindow_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        } else {
+            SDL_SetWindowFullscreen(ownWindow_, 0);
+            const SDL_Rect size = WindowSize(display);
+            SDL_SetWindowResizable(ownWindow_, SDL_TRUE);
+            SDL_SetWindowSize(ownWindow_, size.w, size.h);
+            SDL_SetWindowPosition(ownWindow_, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                                  SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+        }
+        windowed_ = !windowed_;
+        UpdateHold();
+        if (g_switchHandler) g_switchHandler(windowed_);
+    }
+
+    bool windowed() const { return ownScreen_ && windowed_; }
+    bool held() const { return held_; }
 
     bool RetraceSynced() const override { return vsync_; }
     PacingClock& Clock() override { return SteadyPacingClock(); }
@@ -159,6 +240,23 @@ class SdlDisplay final : public DisplayBackend {
     static void HandleWindowEvent(const SDL_Event& event);
 
   private:
+    static SDL_Rect DisplayBounds(int display, int width, int height) {
+        SDL_Rect bounds{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+        if (SDL_GetDisplayBounds(display, &bounds) != 0)
+            bounds = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+        return bounds;
+    }
+
+    // The window's size: 800 x 600 times the chosen scale, no larger than fits the
+    // desktop's usable area (at least 1).
+    static SDL_Rect WindowSize(int display) {
+        SDL_Rect usable{0, 0, kScreenWidth, kScreenHeight};
+        if (SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = {0, 0, 0, 0};
+        const int fits = std::max(1, std::min(usable.w / kScreenWidth, usable.h / kScreenHeight));
+        const int scale = g_options.windowScale > 0 ? std::min(g_options.windowScale, fits) : fits;
+        return {0, 0, kScreenWidth * scale, kScreenHeight * scale};
+    }
+
     static SDL_Renderer* MakeRenderer(SDL_Window* window, bool vsync) {
         const Uint32 flags = vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
         SDL_Renderer* r = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | flags);
@@ -229,7 +327,13 @@ class SdlDisplay final : public DisplayBackend {
     int textureWidth_ = 0;
     int textureHeight_ = 0;
     bool vsync_ = false;
-    bool fullScreen_ = false;
+    bool ownScreen_ = false;   // the screen is in the display's own window
+    bool windowed_ = false;    // that window is a window on the desktop, not the full screen
+    bool focused_ = false;
+    bool minimised_ = false;
+    bool held_ = false;          // the mouse is held (relative mode, no pointer)
+    bool readingMouse_ = false;  // the game read the mouse during the last frame
+    std::uint64_t readsSeen_ = 0;
     WindowPlacement placement_;
 };
 
@@ -240,8 +344,19 @@ void SdlDisplay::Pump() {
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
             case SDL_KEYDOWN:
-            case SDL_KEYUP:
+                if (g_display.ownWindow_ && IsDisplaySwitch(event.key)) {
+                    // The switch is the display's own: the game never sees the key.
+                    if (!event.key.repeat) g_display.SwitchDisplay();
+                    break;
+                }
+                runtime::input::sdl::HandleEvent(event);
+                break;
             case SDL_MOUSEMOTION:
+                // Moving the desktop's free pointer is not moving the paddle.
+                if (!g_display.ownWindow_ || g_display.held_)
+                    runtime::input::sdl::HandleEvent(event);
+                break;
+            case SDL_KEYUP:
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP:
             case SDL_MOUSEWHEEL:
@@ -285,15 +400,30 @@ void SdlDisplay::HandleWindowEvent(const SDL_Event& event) {
     // A window that loses the keyboard lets go of every key.
     runtime::input::sdl::HandleEvent(event);
     SDL_Window* own = g_display.ownWindow_;
-    if (own && g_display.fullScreen_ && event.window.windowID == SDL_GetWindowID(own)) {
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-            State().active = 1;
-            HoldMouse(true);
+    if (own && g_display.ownScreen_ && event.window.windowID == SDL_GetWindowID(own)) {
+        switch (event.window.event) {
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                g_display.focused_ = true;
+                break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                g_display.focused_ = false;
+                break;
+            // Differs: minimising the window pauses a level
+            // (docs/differences.md, The game on a Linux desktop)
+            case SDL_WINDOWEVENT_MINIMIZED:
+                g_display.minimised_ = true;
+                break;
+            case SDL_WINDOWEVENT_RESTORED:
+            case SDL_WINDOWEVENT_MAXIMIZED:
+            case SDL_WINDOWEVENT_SHOWN:
+                g_display.minimised_ = false;
+                break;
+            default:
+                break;
         }
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-            State().active = 0;
-            HoldMouse(false);
-        }
+        // Minimised, the screen is in the background as it is without the focus.
+        State().active = g_display.focused_ && !g_display.minimised_ ? 1 : 0;
+        g_display.UpdateHold();
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) State().quitRequested = true;
     } else if (g_windowEventHandler) {
         g_windowEventHandler(event);
@@ -304,6 +434,22 @@ void SdlDisplay::HandleWindowEvent(const SDL_Event& event) {
 
 void UseSdlDisplay() {
     SetDisplayBackend(&g_display);
+}
+
+void SetScreenOptions(const ScreenOptions& options) {
+    g_options = options;
+}
+
+void SetDisplaySwitchHandler(void (*handler)(bool window)) {
+    g_switchHandler = handler;
+}
+
+bool ShowsWindow() {
+    return g_display.windowed();
+}
+
+bool HoldsMouse() {
+    return g_display.held();
 }
 
 SDL_Renderer* Renderer() {

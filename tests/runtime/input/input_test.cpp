@@ -200,6 +200,64 @@ TEST_F(Input, MouseIsNotReadWhileTheScreenIsInactive) {
 
 // A program's own words on top of the script's: read by the same reader, in frame order
 // with the rest, and each bad line named with what it should have been.
+TEST_F(Input, TheMouseSpeedScalesCountsAndCarriesTheFractions) {
+    struct Restore {
+        ~Restore() { ri::SetMouseSpeed(1.0); }
+    } restore;
+    Frame();
+    // Twice as fast: every count is two; a quarter: one count a frame moves every fourth
+    // frame, and the same backwards.
+    ri::SetMouseSpeed(2.0);
+    ri::PostMouseMotion(37, -5);
+    Frame();
+    EXPECT_EQ(ri::MouseMoveX(), 74);
+    EXPECT_EQ(ri::MouseMoveY(), -10);
+    ri::SetMouseSpeed(0.25);
+    EXPECT_EQ(ri::MouseSpeed(), 0.25);
+    std::vector<int> moved;
+    for (int f = 0; f < 8; ++f) {
+        ri::PostMouseMotion(f < 4 ? 1 : -1, 0);
+        Frame();
+        moved.push_back(ri::MouseMoveX());
+    }
+    EXPECT_EQ(moved, (std::vector<int>{0, 0, 0, 1, 0, 0, 0, -1}));
+    ri::SetMouseSpeed(1.5);
+    ri::PostMouseMotion(3, 0);
+    Frame();
+    EXPECT_EQ(ri::MouseMoveX(), 4);
+    ri::PostMouseMotion(1, 0);
+    Frame();
+    EXPECT_EQ(ri::MouseMoveX(), 2);  // 1.5 with the half left over
+    // Speeds that mean nothing are refused; the wheel is not scaled.
+    ri::SetMouseSpeed(0.0);
+    ri::SetMouseSpeed(-1.0);
+    EXPECT_EQ(ri::MouseSpeed(), 1.5);
+    ri::PostMouseWheel(2);
+    Frame();
+    EXPECT_EQ(ri::MouseWheelSteps(), 2);
+    // A huge movement saturates instead of overflowing.
+    ri::SetMouseSpeed(4.0);
+    ri::PostMouseMotion(INT32_MAX, INT32_MIN);
+    Frame();
+    EXPECT_EQ(ri::MouseMoveX(), INT32_MAX);
+    EXPECT_EQ(ri::MouseMoveY(), INT32_MIN);
+}
+
+TEST_F(Input, TheWheelReadsWithoutTheMouseAndReadsAreCounted) {
+    Frame();
+    const std::uint64_t reads = ri::MouseReads();
+    ri::PostMouseWheel(-3);
+    ri::PostMouseMotion(10, 0);
+    EXPECT_EQ(ri::ReadMouseWheel(), -3);
+    EXPECT_EQ(ri::ReadMouseWheel(), 0);
+    EXPECT_EQ(ri::MouseReads(), reads);
+    // The movement is still there for the next read of the mouse.
+    EXPECT_EQ(ri::ReadMouse(), 1);
+    EXPECT_EQ(ri::MouseMoveX(), 10);
+    EXPECT_EQ(ri::MouseWheelSteps(), 0);
+    EXPECT_EQ(ri::MouseReads(), reads + 1);
+}
+
 TEST(InputScript, ExtraWordsJoinTheScriptsOwnAndBadLinesSayWhy) {
     const ri::headless::ExtraWord extra[] = {{"focus", {"out", "in"}}, {"close", {}}};
     std::vector<Event> events;

@@ -37,15 +37,16 @@ class SdlDisplayInput : public ::testing::Test {
   protected:
     void TearDown() override { Close(); }
 
-    // The game's full screen and devices on a private server of the given size, paced at
-    // 60 frames a second as with the timer pacing.
-    void Open(int width, int height) {
+    // The game's full screen (or window) and devices on a private server of the given
+    // size, paced at 60 frames a second as with the timer pacing.
+    void Open(int width, int height, rs::sdl::ScreenOptions options = {}) {
         if (!server_.Start(width, height)) GTEST_SKIP() << "no Xvfb to start";
         xtest_ = XOpenDisplay(server_.Name().c_str());
         ASSERT_NE(xtest_, nullptr);
         int event = 0, error = 0, major = 0, minor = 0;
         ASSERT_TRUE(XTestQueryExtension(xtest_, &event, &error, &major, &minor));
         rs::sdl::UseSdlDisplay();
+        rs::sdl::SetScreenOptions(options);
         ASSERT_TRUE(rs::InitSpriteEngine()) << SDL_GetError();
         // No GL anywhere: SDL_Quit unloads its driver, and the sanitizer could then not
         // tell the driver's own leftovers from leaks of ours.
@@ -57,8 +58,15 @@ class SdlDisplayInput : public ::testing::Test {
         ASSERT_TRUE(ri::InitMouseInput());
         int w = 0, h = 0;
         SDL_GetRendererOutputSize(rs::sdl::Renderer(), &w, &h);
-        ASSERT_EQ(w, width);
-        ASSERT_EQ(h, height);
+        if (!options.window) {
+            ASSERT_EQ(w, width);
+            ASSERT_EQ(h, height);
+        }
+        // A window holds the mouse only once the game has read it.
+        if (options.window) {
+            ASSERT_TRUE(Focus());
+            Frame();
+        }
         // Whatever the opening left in the queues is read and forgotten.
         ASSERT_TRUE(MoveAndRead({}, 3).has_value()) << "the mouse never reached the game";
     }
@@ -66,7 +74,10 @@ class SdlDisplayInput : public ::testing::Test {
     void Close() {
         ri::ReleaseKeyboardInput();
         ri::ReleaseMouseInput();
+        ri::SetMouseSpeed(1.0);
         rs::CloseScreenDisplay();
+        rs::sdl::SetScreenOptions({});
+        rs::sdl::SetDisplaySwitchHandler(nullptr);
         rs::State().frameRate = 0;
         rs::State().framePeriod = 0;
         SDL_DelEventWatch(&CountQueuedMotion, nullptr);
@@ -76,11 +87,12 @@ class SdlDisplayInput : public ::testing::Test {
         server_.Stop();
     }
 
-    // One turn of a game loop, adding up the movement the game read.
+    // One turn of a game loop, adding up the movement the game read; a phase that does not
+    // read the mouse (the pause banner) reads only the keyboard.
     void Frame() {
         rs::PresentFrame(1);
         ri::ReadKeyboard();
-        if (ri::ReadMouse()) {
+        if (readsMouse_ && ri::ReadMouse()) {
             movedX_ += ri::MouseMoveX();
             movedY_ += ri::MouseMoveY();
         }
@@ -123,8 +135,29 @@ class SdlDisplayInput : public ::testing::Test {
         return FramesUntil([&] { return SDL_GetKeyboardFocus() == window; });
     }
 
+    // The size of the screen's window, as SDL knows it.
+    static std::pair<int, int> WindowSize() {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(rs::sdl::ScreenWindow(), &w, &h);
+        return {w, h};
+    }
+
+    // Whether the pixel of the window is black (a border) rather than the white picture.
+    static bool BlackAt(int x, int y) {
+        SDL_Renderer* renderer = rs::sdl::Renderer();
+        // The letterboxed screen limits reading to its view: read the whole window.
+        SDL_RenderSetLogicalSize(renderer, 0, 0);
+        SDL_RenderSetViewport(renderer, nullptr);
+        std::uint32_t pixel = 0xDEADBEEF;
+        const SDL_Rect one{x, y, 1, 1};
+        EXPECT_EQ(SDL_RenderReadPixels(renderer, &one, SDL_PIXELFORMAT_RGB888, &pixel, 4), 0);
+        SDL_RenderSetLogicalSize(renderer, 800, 600);
+        return (pixel & 0xFFFFFF) == 0;
+    }
+
     PrivateXServer server_;
     Display* xtest_ = nullptr;
+    bool readsMouse_ = true;
     int movedX_ = 0;
     int movedY_ = 0;
 };
@@ -219,6 +252,144 @@ TEST_F(SdlDisplayInput, TapsAndClicksShorterThanAFrameAreSeenOnce) {
         Frame();
         EXPECT_EQ(ri::MouseButtonDown(button), 0);
     }
+}
+
+int g_switches = 0;
+bool g_switchedToWindow = false;
+void CountSwitch(bool window) {
+    ++g_switches;
+    g_switchedToWindow = window;
+}
+
+TEST_F(SdlDisplayInput, AltEnterAndF11SwitchBetweenTheFullScreenAndAWindow) {
+    // Twice 800 x 600 fits this desktop: the window's size without a chosen scale.
+    Open(1920, 1280);
+    if (HasFatalFailure() || IsSkipped()) return;
+    ASSERT_TRUE(Focus());
+    rs::sdl::SetDisplaySwitchHandler(&CountSwitch);
+    g_switches = 0;
+    EXPECT_FALSE(rs::sdl::ShowsWindow());
+    EXPECT_EQ(WindowSize(), std::pair(1920, 1280));
+
+    FakeKey(XK_Alt_L, true);
+    FakeKey(XK_Return, true);
+    FakeKey(XK_Return, false);
+    FakeKey(XK_Alt_L, false);
+    ASSERT_TRUE(FramesUntil([&] { return WindowSize() == std::pair(1600, 1200); }));
+    EXPECT_TRUE(rs::sdl::ShowsWindow());
+    EXPECT_EQ(g_switches, 1);
+    EXPECT_TRUE(g_switchedToWindow);
+    // Enter with Alt belongs to the switch: the pause banner would not take it to go on.
+    EXPECT_EQ(ri::KeyIsDown(ri::KeyReturn), 0);
+    EXPECT_EQ(ri::KeyWentUp(ri::KeyReturn), 0);
+    // The mouse still counts in the window, while the game reads it.
+    EXPECT_EQ(MoveAndRead({64}, 3), 64);
+
+    FakeKey(XK_F11, true);
+    FakeKey(XK_F11, false);
+    ASSERT_TRUE(FramesUntil([&] { return WindowSize() == std::pair(1920, 1280); }));
+    EXPECT_FALSE(rs::sdl::ShowsWindow());
+    EXPECT_EQ(g_switches, 2);
+    EXPECT_FALSE(g_switchedToWindow);
+    FakeKey(XK_F11, true);
+    FakeKey(XK_F11, false);
+    ASSERT_TRUE(FramesUntil([&] { return WindowSize() == std::pair(1600, 1200); }));
+    EXPECT_EQ(g_switches, 3);
+}
+
+TEST_F(SdlDisplayInput, AWindowKeepsThePicturesShapeAndCrispPixelsScaleByWholeNumbers) {
+    // A chosen scale larger than fits the desktop gives the largest that fits.
+    for (const bool crisp : {false, true}) {
+        SCOPED_TRACE(crisp ? "crisp pixels" : "smooth fit");
+        Open(1280, 1024, {.window = true, .windowScale = 3, .crispPixels = crisp});
+        if (HasFatalFailure() || IsSkipped()) return;
+        EXPECT_TRUE(rs::sdl::ShowsWindow());
+        EXPECT_EQ(WindowSize(), std::pair(800, 600));
+        // Resized by the player: 1.17 times the picture fits, letterboxed left and right;
+        // with crisp pixels only once, with borders all round.
+        SDL_SetWindowSize(rs::sdl::ScreenWindow(), 1200, 700);
+        ASSERT_TRUE(FramesUntil([&] { return WindowSize() == std::pair(1200, 700); }));
+        rs::FillTarget(255, 255, 255);
+        rs::PresentFrame(1);
+        EXPECT_TRUE(BlackAt(5, 350));
+        EXPECT_EQ(BlackAt(150, 350), crisp);
+        EXPECT_EQ(BlackAt(600, 20), crisp);
+        EXPECT_FALSE(BlackAt(600, 350));
+        Close();
+    }
+}
+
+TEST_F(SdlDisplayInput, InAWindowTheMouseIsHeldOnlyWhileTheGameReadsIt) {
+    Open(1280, 1024, {.window = true});
+    if (HasFatalFailure() || IsSkipped()) return;
+    ASSERT_TRUE(Focus());
+    // A level or the menu: the game reads the mouse every frame and holds it.
+    Frame();
+    EXPECT_TRUE(rs::sdl::HoldsMouse());
+    EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_TRUE);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+
+    // The pause banner reads only the keyboard: the desktop's pointer is free and shown,
+    // and moving it moves nothing in the game.
+    readsMouse_ = false;
+    Frame();
+    Frame();
+    EXPECT_FALSE(rs::sdl::HoldsMouse());
+    EXPECT_EQ(SDL_GetRelativeMouseMode(), SDL_FALSE);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    SDL_AddEventWatch(&CountQueuedMotion, nullptr);
+    g_queuedMotionY = 0;
+    XTestFakeRelativeMotionEvent(xtest_, 30, 0, CurrentTime);
+    XTestFakeRelativeMotionEvent(xtest_, 0, 7, CurrentTime);
+    XSync(xtest_, False);
+    ASSERT_TRUE(FramesUntil([] { return g_queuedMotionY != 0; }));
+
+    // Back in play the mouse is held from the next frame on, and only what moves from
+    // then on counts.
+    readsMouse_ = true;
+    Frame();
+    Frame();
+    EXPECT_TRUE(rs::sdl::HoldsMouse());
+    EXPECT_EQ(ri::MouseMoveX(), 0);
+    EXPECT_EQ(MoveAndRead({45}, 4), 45);
+
+    // Without the focus the mouse is free even while the game reads it.
+    XSetInputFocus(xtest_, None, RevertToNone, CurrentTime);
+    XSync(xtest_, False);
+    ASSERT_TRUE(FramesUntil([] { return rs::State().active == 0; }));
+    EXPECT_FALSE(rs::sdl::HoldsMouse());
+}
+
+TEST_F(SdlDisplayInput, TheMouseSpeedScalesTheSameMotionAndKeepsSlowMotion) {
+    Open(1024, 768);
+    if (HasFatalFailure() || IsSkipped()) return;
+    ASSERT_TRUE(Focus());
+    // The same motion moves the paddle twice as far at 2, a quarter as far at 0.25 (the
+    // marker counts are scaled too, so it is large enough to show).
+    ri::SetMouseSpeed(2.0);
+    EXPECT_EQ(MoveAndRead({120, 90, -50}, 8), 320);
+    ri::SetMouseSpeed(0.25);
+    EXPECT_EQ(MoveAndRead({120, 90, -50}, 8), 40);
+
+    // One count a frame at 0.25 still moves the paddle: a count every fourth frame.
+    ri::SetMouseSpeed(0.25);
+    SDL_AddEventWatch(&CountQueuedMotion, nullptr);
+    movedX_ = 0;
+    int moved = 0;
+    for (int frame = 0; frame < 16; ++frame) {
+        g_queuedMotionY = 0;
+        XTestFakeRelativeMotionEvent(xtest_, 1, frame % 2 ? 1 : -1, CurrentTime);
+        XSync(xtest_, False);
+        ASSERT_TRUE(FramesUntil([&] {
+            moved += movedX_;
+            movedX_ = 0;
+            return g_queuedMotionY != 0;
+        }));
+        Frame();
+        moved += movedX_;
+        movedX_ = 0;
+    }
+    EXPECT_EQ(moved, 4);
 }
 
 }  // namespace
