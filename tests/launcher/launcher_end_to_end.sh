@@ -12,6 +12,8 @@ source "$(dirname "$0")/../x_driving.sh"
 program=$1
 game_dir=$2
 work=$(mktemp -d)
+# The player's own settings file (a window, a mouse speed) stays out of the test.
+export XDG_CONFIG_HOME=$work/config
 out=$work/out
 pid=
 cleanup() {
