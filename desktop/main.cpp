@@ -178,9 +178,9 @@ void ApplySettings() {
     if (!gSettingsPath.empty()) settings = runtime::support::ReadSettings(gSettingsPath, problems);
     for (const std::string& problem : problems)
         std::fprintf(stderr, "tessaly: %s\n", problem.c_str());
-    runtime::screen::sdl::SetScreenOptions(
-        {.window = settings.window, .windowScale = settings.windowScale,
-         .crispPixels = settings.crispPixels});
+    runtime::screen::sdl::SetScreenOptions({.window = settings.window,
+                                            .windowScale = settings.windowScale,
+                                            .crispPixels = settings.crispPixels});
     runtime::screen::sdl::SetDisplaySwitchHandler(&SaveDisplay);
     runtime::input::SetMouseSpeed(settings.mouseSpeed);
     game::flow::setSettingsSteps({.mouseSpeedChanged = &SaveMouseSpeed});

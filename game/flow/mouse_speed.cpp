@@ -76,7 +76,8 @@ void DrawSpeed(double speed) {
 double steppedMouseSpeed(double speed, int steps) {
     // In quarters; a speed just off a quarter by rounding counts as on it.
     const double quarters = speed * 4.0;
-    double next = steps > 0 ? std::floor(quarters + 1e-6) + steps : std::ceil(quarters - 1e-6) + steps;
+    double next =
+        steps > 0 ? std::floor(quarters + 1e-6) + steps : std::ceil(quarters - 1e-6) + steps;
     return std::clamp(next / 4.0, kSlowest, kFastest);
 }
 

@@ -140,8 +140,7 @@ bool WriteAll(int fd, const std::string& text) {
 
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home && home[0] == '/') return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
-        return entry->pw_dir;
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
     return {};
 }
 
@@ -165,8 +164,7 @@ Settings ReadSettings(const std::string& path, std::vector<std::string>& problem
         problems.push_back(error + "; using the default settings");
         return settings;
     }
-    if (!whole)
-        problems.push_back(path + ": longer than 64 KiB; only its first lines are read");
+    if (!whole) problems.push_back(path + ": longer than 64 KiB; only its first lines are read");
     const std::vector<Line> lines = SplitLines(bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& line = lines[i];
@@ -185,7 +183,8 @@ Settings ReadSettings(const std::string& path, std::vector<std::string>& problem
                 expected = "fullscreen or window";
         } else if (line.key == "window_scale") {
             int scale = 0;
-            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), scale);
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), scale);
             if (ec == std::errc() && end == value.data() + value.size() && scale >= 1 &&
                 scale <= kWindowScaleMax)
                 settings.windowScale = scale;
@@ -193,7 +192,8 @@ Settings ReadSettings(const std::string& path, std::vector<std::string>& problem
                 expected = "a whole number from 1 to 16";
         } else if (line.key == "mouse_speed") {
             double speed = 0;
-            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), speed);
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), speed);
             if (ec == std::errc() && end == value.data() + value.size() &&
                 speed >= kMouseSpeedMin && speed <= kMouseSpeedMax)
                 settings.mouseSpeed = speed;

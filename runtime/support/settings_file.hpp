@@ -11,10 +11,10 @@
 namespace runtime::support {
 
 struct Settings {
-    bool window = false;         // display = window (true) or fullscreen
-    int windowScale = 0;         // window_scale: 800 x 600 times this; 0 = the largest that fits
-    double mouseSpeed = 1.0;     // mouse_speed, 0.25 to 4.0
-    bool crispPixels = false;    // crisp_pixels: whole-number scaling with black borders
+    bool window = false;       // display = window (true) or fullscreen
+    int windowScale = 0;       // window_scale: 800 x 600 times this; 0 = the largest that fits
+    double mouseSpeed = 1.0;   // mouse_speed, 0.25 to 4.0
+    bool crispPixels = false;  // crisp_pixels: whole-number scaling with black borders
 };
 
 inline constexpr double kMouseSpeedMin = 0.25;

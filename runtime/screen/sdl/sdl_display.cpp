@@ -327,8 +327,8 @@ class SdlDisplay final : public DisplayBackend {
     int textureWidth_ = 0;
     int textureHeight_ = 0;
     bool vsync_ = false;
-    bool ownScreen_ = false;   // the screen is in the display's own window
-    bool windowed_ = false;    // that window is a window on the desktop, not the full screen
+    bool ownScreen_ = false;  // the screen is in the display's own window
+    bool windowed_ = false;   // that window is a window on the desktop, not the full screen
     bool focused_ = false;
     bool minimised_ = false;
     bool held_ = false;          // the mouse is held (relative mode, no pointer)

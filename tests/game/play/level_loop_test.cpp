@@ -93,9 +93,9 @@ TEST_F(LevelLoop, ThePauseBannerChangesTheMouseSpeedWithoutReadingTheMouse) {
         if (s_frames == 3) ri::PostKey(ri::KeyEquals, true);  // 1.25
         if (s_frames == 4) ri::PostKey(ri::KeyEquals, false);
         if (s_frames == 5) ri::PostKey(ri::KeyPadPlus, true);  // 1.5
-        if (s_frames == 7) ri::PostMouseWheel(-1);  // 1.25
-        if (s_frames == 9) ri::PostKey(ri::KeyMinus, true);  // 1.0
-        if (s_frames == 11) ri::PostMouseWheel(40);  // all the way: 4.0
+        if (s_frames == 7) ri::PostMouseWheel(-1);             // 1.25
+        if (s_frames == 9) ri::PostKey(ri::KeyMinus, true);    // 1.0
+        if (s_frames == 11) ri::PostMouseWheel(40);            // all the way: 4.0
         if (s_frames == 13) ri::PostKey(ri::KeyReturn, true);
     });
     reads = ri::MouseReads();

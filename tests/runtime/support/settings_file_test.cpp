@@ -115,8 +115,9 @@ TEST(SettingsFile, ABadLineIsNamedAndTheRestStillRead) {
     ASSERT_EQ(problems.size(), 2u);
     EXPECT_EQ(problems[0], path + ":2: not a \"key = value\" line: mouse speed 2");
     EXPECT_EQ(problems[1],
-              path + ":3: bad value \"2\\x01\" for mouse_speed (a number from 0.25 to 4.0); "
-                     "ignored");
+              path +
+                  ":3: bad value \"2\\x01\" for mouse_speed (a number from 0.25 to 4.0); "
+                  "ignored");
 
     // A file far larger than any settings file is read only to its limit.
     std::string huge = "mouse_speed = 2\n";
