@@ -353,6 +353,24 @@ TEST_F(SdlDisplayInput, InAWindowTheMouseIsHeldOnlyWhileTheGameReadsIt) {
     EXPECT_EQ(ri::MouseMoveX(), 0);
     EXPECT_EQ(MoveAndRead({45}, 4), 45);
 
+    // Minimised, the screen is in the background (a level pauses) and the mouse is free;
+    // restored, it is held again.
+    SDL_Event minimised{};
+    minimised.type = SDL_WINDOWEVENT;
+    minimised.window.windowID = SDL_GetWindowID(rs::sdl::ScreenWindow());
+    minimised.window.event = SDL_WINDOWEVENT_MINIMIZED;
+    SDL_PushEvent(&minimised);
+    Frame();
+    EXPECT_EQ(rs::State().active, 0);
+    EXPECT_FALSE(rs::sdl::HoldsMouse());
+    SDL_Event restored = minimised;
+    restored.window.event = SDL_WINDOWEVENT_RESTORED;
+    SDL_PushEvent(&restored);
+    Frame();
+    Frame();
+    EXPECT_EQ(rs::State().active, 1);
+    EXPECT_TRUE(rs::sdl::HoldsMouse());
+
     // Without the focus the mouse is free even while the game reads it.
     XSetInputFocus(xtest_, None, RevertToNone, CurrentTime);
     XSync(xtest_, False);
