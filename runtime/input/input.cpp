@@ -21,6 +21,8 @@ struct Pending {
     std::array<std::uint8_t, 256> pressed{};
     std::int64_t moveX = 0;
     std::int64_t moveY = 0;
+    std::int64_t padX = 0;  // a gamepad's motion: not the mouse's, so not sped up
+    std::int64_t padY = 0;
     std::int64_t moveWheel = 0;
     std::array<int, 3> button{-1, -1, -1};  // -1: no event since the last read
     std::array<bool, 3> buttonPressed{};
@@ -80,6 +82,7 @@ int Translated(KeyCode key) {
 
 void DropPendingMouse() {
     pending.moveX = pending.moveY = pending.moveWheel = 0;
+    pending.padX = pending.padY = 0;
     pending.button = {-1, -1, -1};
     pending.buttonPressed = {};
 }
@@ -103,7 +106,7 @@ std::int64_t Scaled(std::int64_t counts, double& carry) {
     const double exact = double(counts) * speed.factor + carry;
     if (exact >= 9.0e18 || exact <= -9.0e18) {
         carry = 0.0;
-        return exact > 0 ? INT64_MAX : INT64_MIN;
+        return exact > 0 ? INT64_MAX / 2 : INT64_MIN / 2;  // far beyond any read, safe to add to
     }
     const double whole = std::trunc(exact);
     carry = exact - whole;
@@ -216,8 +219,8 @@ int ReadMouse() {
         speed.carryX = speed.carryY = 0.0;
         return Observed(ReadKind::Mouse, 0);
     }
-    mouse.moveX = Saturate(Scaled(pending.moveX, speed.carryX));
-    mouse.moveY = Saturate(Scaled(pending.moveY, speed.carryY));
+    mouse.moveX = Saturate(Scaled(pending.moveX, speed.carryX) + pending.padX);
+    mouse.moveY = Saturate(Scaled(pending.moveY, speed.carryY) + pending.padY);
     mouse.moveWheel = Saturate(pending.moveWheel);
     std::int32_t* buttons[3] = {&mouse.button1, &mouse.button2, &mouse.button3};
     for (std::size_t b = 0; b < 3; ++b) {
@@ -352,6 +355,11 @@ void PostKey(KeyCode key, bool down) {
 // (docs/differences.md, Keyboard and mouse)
 void PostAllKeysUp() {
     DropPendingKeys();
+}
+
+void PostPadMotion(int dx, int dy) {
+    pending.padX += dx;
+    pending.padY += dy;
 }
 
 void PostMouseMotion(int dx, int dy) {

@@ -228,6 +228,12 @@ TEST_F(Input, TheMouseSpeedScalesCountsAndCarriesTheFractions) {
     ri::PostMouseMotion(1, 0);
     Frame();
     EXPECT_EQ(ri::MouseMoveX(), 2);  // 1.5 with the half left over
+    // A gamepad's motion is not the mouse's: its speed is its own.
+    ri::PostPadMotion(10, -3);
+    ri::PostMouseMotion(2, 0);
+    Frame();
+    EXPECT_EQ(ri::MouseMoveX(), 13);
+    EXPECT_EQ(ri::MouseMoveY(), -3);
     // Speeds that mean nothing are refused; the wheel is not scaled.
     ri::SetMouseSpeed(0.0);
     ri::SetMouseSpeed(-1.0);
