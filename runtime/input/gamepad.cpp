@@ -120,7 +120,7 @@ void StepOneFrame() {
     g_carryY += dy;
     const int x = TakeWhole(g_carryX);
     const int y = TakeWhole(g_carryY);
-    if (x != 0 || y != 0) PostPadMotion(x, y);
+    if (x != 0 || y != 0) PostUnscaledMotion(x, y);
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ struct Pending {
     std::array<std::uint8_t, 256> pressed{};
     std::int64_t moveX = 0;
     std::int64_t moveY = 0;
-    std::int64_t padX = 0;  // a gamepad's motion: not the mouse's, so not sped up
-    std::int64_t padY = 0;
+    std::int64_t unscaledX = 0;  // a gamepad's or a replay's motion: not sped up
+    std::int64_t unscaledY = 0;
     std::int64_t moveWheel = 0;
     std::array<int, 3> button{-1, -1, -1};  // -1: no event since the last read
     std::array<bool, 3> buttonPressed{};
@@ -82,7 +82,7 @@ int Translated(KeyCode key) {
 
 void DropPendingMouse() {
     pending.moveX = pending.moveY = pending.moveWheel = 0;
-    pending.padX = pending.padY = 0;
+    pending.unscaledX = pending.unscaledY = 0;
     pending.button = {-1, -1, -1};
     pending.buttonPressed = {};
 }
@@ -219,8 +219,8 @@ int ReadMouse() {
         speed.carryX = speed.carryY = 0.0;
         return Observed(ReadKind::Mouse, 0);
     }
-    mouse.moveX = Saturate(Scaled(pending.moveX, speed.carryX) + pending.padX);
-    mouse.moveY = Saturate(Scaled(pending.moveY, speed.carryY) + pending.padY);
+    mouse.moveX = Saturate(Scaled(pending.moveX, speed.carryX) + pending.unscaledX);
+    mouse.moveY = Saturate(Scaled(pending.moveY, speed.carryY) + pending.unscaledY);
     mouse.moveWheel = Saturate(pending.moveWheel);
     std::int32_t* buttons[3] = {&mouse.button1, &mouse.button2, &mouse.button3};
     for (std::size_t b = 0; b < 3; ++b) {
@@ -357,9 +357,9 @@ void PostAllKeysUp() {
     DropPendingKeys();
 }
 
-void PostPadMotion(int dx, int dy) {
-    pending.padX += dx;
-    pending.padY += dy;
+void PostUnscaledMotion(int dx, int dy) {
+    pending.unscaledX += dx;
+    pending.unscaledY += dy;
 }
 
 void PostMouseMotion(int dx, int dy) {

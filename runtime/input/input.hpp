@@ -124,9 +124,10 @@ void PostKey(KeyCode key, bool down);
 void PostAllKeysUp();
 // Relative mouse motion in device counts; every motion is summed into the next ReadMouse.
 void PostMouseMotion(int dx, int dy);
-// Motion that stands for the mouse's (a gamepad's stick and d-pad): read as the mouse's,
-// but not multiplied by the mouse speed, which is the mouse's own.
-void PostPadMotion(int dx, int dy);
+// Motion read as the mouse's but not multiplied by the mouse speed, which is the mouse's
+// own: a gamepad's stick and d-pad, and a replay's mouse lines, which hold what the reads
+// of the recorded game returned, the speed already applied.
+void PostUnscaledMotion(int dx, int dy);
 // Button 1 left, 2 right, 3 middle. A click shorter than a frame reads as down once, as a
 // tapped key does.
 void PostMouseButton(int button, bool down);

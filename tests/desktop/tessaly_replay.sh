@@ -15,6 +15,8 @@ game_dir=$3
 need_game_folder "$game_dir"
 
 work=$(mktemp -d)
+# The player's own settings file (a window, a mouse speed) stays out of the test.
+export XDG_CONFIG_HOME=$work/config
 pid=
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null || true

@@ -175,7 +175,8 @@ void DeliverScriptEvent(const ScriptEvent& e) {
             PostKey(e.a, false);
             break;
         case Kind::MouseMove:
-            PostMouseMotion(e.a, e.b);
+            // A replay's line holds what the recorded read returned, sped up already.
+            PostUnscaledMotion(e.a, e.b);
             break;
         case Kind::ButtonDown:
             PostMouseButton(e.a, true);

@@ -228,8 +228,9 @@ TEST_F(Input, TheMouseSpeedScalesCountsAndCarriesTheFractions) {
     ri::PostMouseMotion(1, 0);
     Frame();
     EXPECT_EQ(ri::MouseMoveX(), 2);  // 1.5 with the half left over
-    // A gamepad's motion is not the mouse's: its speed is its own.
-    ri::PostPadMotion(10, -3);
+    // A gamepad's motion (or a replay's, which holds what the reads returned) is not the
+    // mouse's: it is not sped up again.
+    ri::PostUnscaledMotion(10, -3);
     ri::PostMouseMotion(2, 0);
     Frame();
     EXPECT_EQ(ri::MouseMoveX(), 13);
@@ -435,5 +436,16 @@ TEST_F(Input, ReadLogPlaysBackTheSameReads) {
     ri::headless::UseScript(events, Now(), &ApplyWindowLine);
     EXPECT_EQ(PlayFrames(false), played) << log;
     EXPECT_EQ(ri::headless::PendingScriptEvents(), 0u);
+    ri::SetEventPump(nullptr);
+
+    // The log holds what the reads returned, the mouse speed applied: played back by a
+    // program with another speed (the pause banner's + pressed in the recorded game), the
+    // reads are the same.
+    TearDown();
+    SetUp();
+    ri::SetMouseSpeed(2.0);
+    ri::headless::UseScript(events, Now(), &ApplyWindowLine);
+    EXPECT_EQ(PlayFrames(false), played) << log;
+    ri::SetMouseSpeed(1.0);
     ri::SetEventPump(nullptr);
 }
