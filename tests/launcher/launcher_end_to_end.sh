@@ -46,7 +46,6 @@ editor_window() {
         2>/dev/null | head -1)
     [ -n "$editor" ]
 }
-no_editor_window() { ! editor_window; }
 xdotool mousemove --window "$launcher" 485 170 click 1
 wait_for "the editor's window" editor_window
 editor_pid=$(xdotool getwindowpid "$editor")
@@ -82,8 +81,11 @@ kill -TERM "$game_pid"
 game_gone() { ! kill -0 "$game_pid" 2>/dev/null; }
 wait_for "the game to end" game_gone
 
+# The saved level has named the editor's window after its file by now: any window of the
+# editor counts, or a click meant for the launcher could land on the closing editor.
+editor_closed() { ! xdotool search --onlyvisible --name 'Tessaly Level Editor$' >/dev/null 2>&1; }
 kill "$editor_pid"
-wait_for "the editor to close" no_editor_window
+wait_for "the editor to close" editor_closed
 # The test's own launcher stays, once the game's has gone from the screen too.
 one_launcher() {
     [ "$(xdotool search --onlyvisible --name '^Tessaly version 1\.1$' 2>/dev/null | wc -l)" -eq 1 ]
