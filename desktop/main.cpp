@@ -44,8 +44,9 @@ const char kUsage[] =
     "Starts the game in the current folder, which holds data/ and sfx/ (scores are kept in\n"
     "data/, screenshots land in screen.bmp, every game is recorded into replays/). The\n"
     "launcher window picks the full game or a level file; FILE.lvl starts it with that file\n"
-    "chosen. --replay FILE plays a recorded game again on the full screen, without the\n"
-    "launcher: Space held fast-forwards, Escape ends. Settings (display, window_scale,\n"
+    "chosen. --replay FILE plays a recorded game again on the full screen (or the window\n"
+    "the settings ask for), without the launcher: Space held fast-forwards, Escape ends.\n"
+    "Settings (display, window_scale,\n"
     "mouse_speed, crisp_pixels) are kept in $XDG_CONFIG_HOME/tessaly/settings.ini\n"
     "(~/.config/tessaly/settings.ini).\n";
 
@@ -170,8 +171,9 @@ void SaveMouseSpeed(double speed) {
     SaveSetting("mouse_speed", runtime::support::MouseSpeedValue(speed));
 }
 
-// The settings the game starts with; a bad line is named on standard error and passed by.
-void ApplySettings() {
+// The player's settings; a bad line is named on standard error and passed by. The screen
+// opens as they ask, a window or the full screen.
+runtime::support::Settings ReadSettingsForScreen() {
     gSettingsPath = runtime::support::SettingsPath();
     std::vector<std::string> problems;
     runtime::support::Settings settings;
@@ -181,6 +183,12 @@ void ApplySettings() {
     runtime::screen::sdl::SetScreenOptions({.window = settings.window,
                                             .windowScale = settings.windowScale,
                                             .crispPixels = settings.crispPixels});
+    return settings;
+}
+
+// The settings the game starts with, and the steps that save each change made in the game.
+void ApplySettings() {
+    const runtime::support::Settings settings = ReadSettingsForScreen();
     runtime::screen::sdl::SetDisplaySwitchHandler(&SaveDisplay);
     runtime::input::SetMouseSpeed(settings.mouseSpeed);
     game::flow::setSettingsSteps({.mouseSpeedChanged = &SaveMouseSpeed});
@@ -350,6 +358,9 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--replay") == 0) {
         if (const auto missing = game::flow::missingGameFolders("."); !missing.empty())
             RefuseOutsideGameFolder(missing);
+        // A replay is shown where the player plays, but changes no setting: its mouse
+        // counts are played as recorded, and nothing it does is saved.
+        ReadSettingsForScreen();
         return WatchReplay(argv[2]);
     }
     std::string levelFile;

@@ -2,7 +2,8 @@
 # A game of the real tessaly program, driven with real X input on an X server of its own,
 # is recorded into replays/ and proved by the headless replay with the recorded score;
 # then tessaly --replay plays it on the full screen, to its end with Space held (fast
-# forward) and once cut short with Escape, each ending with exit code 0.
+# forward), once cut short with Escape, and once in the window a settings file asks for,
+# each ending with exit code 0.
 # Usage: tessaly_replay.sh TESSALY TESSALY_HEADLESS GAME_DIR
 set -euo pipefail
 
@@ -91,5 +92,17 @@ start --replay "$replay"
 wait_for "the full screen" full_screen
 xdotool windowfocus "$found" key Escape
 wait_for_exit
+
+echo "run 4: in the window the settings ask for, which the replay leaves as it is"
+mkdir -p "$work/config/tessaly"
+printf 'display = window\nwindow_scale = 1\nmouse_speed = 3\n' >"$work/config/tessaly/settings.ini"
+cp "$work/config/tessaly/settings.ini" "$work/settings.before"
+start --replay "$replay"
+in_window() { window_of_size 800x600; }
+wait_for "the replay in its window" in_window
+xdotool windowfocus "$found" keydown space
+wait_for_exit
+xdotool keyup space
+cmp -s "$work/settings.before" "$work/config/tessaly/settings.ini" || fail "watching changed the settings"
 
 echo "replay end to end: passed"
