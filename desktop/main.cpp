@@ -46,9 +46,8 @@ const char kUsage[] =
     "launcher window picks the full game or a level file; FILE.lvl starts it with that file\n"
     "chosen. --replay FILE plays a recorded game again on the full screen (or the window\n"
     "the settings ask for), without the launcher: Space held fast-forwards, Escape ends.\n"
-    "Settings (display, window_scale,\n"
-    "mouse_speed, crisp_pixels) are kept in $XDG_CONFIG_HOME/tessaly/settings.ini\n"
-    "(~/.config/tessaly/settings.ini).\n";
+    "Settings (display, window_scale, mouse_speed, crisp_pixels) are kept in\n"
+    "$XDG_CONFIG_HOME/tessaly/settings.ini (~/.config/tessaly/settings.ini).\n";
 
 // A message window over nothing, for what the player has to know before the launcher:
 // shown when there is a desktop to show it on, and closed by the player.
