@@ -226,6 +226,7 @@ void PacingWait(ScreenState& state, PacingClock& clock) {
     // One sleep to the deadline: Linux wakes a sleeper within tens of microseconds of it,
     // far inside a frame, and reading the clock until then would cost about 1 % of a core.
     std::int32_t now = 0;
+    bool slept = false;
     for (;;) {
         const std::int64_t counter = clock.Counter();
         now = std::int32_t(std::uint32_t(std::uint64_t(counter) & 0xFFFFFFFFu));
@@ -235,10 +236,18 @@ void PacingWait(ScreenState& state, PacingClock& clock) {
         if ((now < 0 && state.lastFrameStamp >= 0) || (now > 0 && state.lastFrameStamp <= 0))
             state.lastFrameStamp = now;
         const std::int64_t elapsed = std::int64_t(now) - state.lastFrameStamp;
-        if (elapsed > state.framePeriod) break;
+        if (elapsed > state.framePeriod) {
+            // A sleeper wakes some tens of microseconds after its deadline. The next frame is
+            // counted from the deadline, not from the wake-up, so frames keep to exactly one
+            // period on average; a frame that ran late starts the count from now.
+            if (slept && elapsed - state.framePeriod - 1 <= state.framePeriod / 4)
+                now = std::int32_t(std::int64_t(state.lastFrameStamp) + state.framePeriod + 1);
+            break;
+        }
         // The wait ends at the first reading more than a period after the stamp.
         const std::int64_t remaining = state.framePeriod - elapsed + 1;
         clock.SleepUntil(counter + remaining);
+        slept = true;
     }
     state.lastFrameStamp = now;
 }

@@ -25,7 +25,7 @@ class FakeClock final : public PacingClock {
     void SleepUntil(std::int64_t counter) override {
         ++sleeps;
         sleptUntil = counter;
-        now = std::max(now, counter);
+        now = std::max(now, counter) + oversleep;
     }
     std::int64_t frequency = 10'000'000;
     std::int64_t now = 0;
@@ -33,6 +33,7 @@ class FakeClock final : public PacingClock {
     int reads = 0;
     int sleeps = 0;
     std::int64_t sleptUntil = 0;
+    std::int64_t oversleep = 0;  // how late each sleep wakes
 };
 
 // A display that shows nothing and paces with the fake clock.
@@ -82,14 +83,14 @@ TEST(Pacing, WaitEndsOnlyAfterMoreThanAPeriodAndRestartsWhenTheStampChangesSign)
     s.lastFrameStamp = 5'000;
     clock.now = 5'000;
     PacingWait(s, clock);
-    // The new stamp is the first reading after the sleep to the deadline, 105'001.
-    EXPECT_EQ(s.lastFrameStamp, 105'002);
+    // Woken just after the deadline, the next frame counts from the deadline itself.
+    EXPECT_EQ(s.lastFrameStamp, 105'001);
 
     // The low 32 bits went negative since the last frame: a full period from there.
     s.lastFrameStamp = 0x7FFF'0000;
     clock.now = 0x8000'0000LL - 1;
     PacingWait(s, clock);
-    EXPECT_EQ(s.lastFrameStamp, std::int32_t(0x8000'0000u) + 100'002);
+    EXPECT_EQ(s.lastFrameStamp, std::int32_t(0x8000'0000u) + 100'001);
 
     // Without a limit the wait ends at the first reading past the stamp.
     s.framePeriod = 0;
@@ -121,8 +122,21 @@ TEST(Pacing, WaitSleepsOnceToTheDeadlineAndReadsTheCounterTwice) {
         const std::int64_t deadline = start + s.framePeriod + 1;
         EXPECT_EQ(clock.sleptUntil, deadline);
         EXPECT_EQ(clock.reads, 2);
-        EXPECT_EQ(s.lastFrameStamp, std::int32_t(std::uint32_t(deadline + 100)));
+        EXPECT_EQ(s.lastFrameStamp, std::int32_t(std::uint32_t(deadline)));
     }
+    // Woken late by the system, frames still average one period; woken very late, the next
+    // frame counts from the wake-up.
+    clock.oversleep = 500;
+    clock.step = 1;
+    clock.now = 2'000'000;
+    s.lastFrameStamp = 2'000'000;
+    for (int frame = 0; frame < 61; ++frame) PacingWait(s, clock);
+    EXPECT_EQ(s.lastFrameStamp, 2'000'000 + 61 * (s.framePeriod + 1));
+    clock.oversleep = s.framePeriod / 2;
+    PacingWait(s, clock);
+    EXPECT_EQ(s.lastFrameStamp, std::int32_t(clock.now));
+    clock.oversleep = 0;
+    clock.step = 100;
     // A wait that starts late sleeps no more.
     clock.now = 5'000'000;
     s.lastFrameStamp = 5'000'000 - std::int32_t(s.framePeriod) - 10;
