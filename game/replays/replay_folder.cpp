@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "runtime/support/regular_file.hpp"
+
 namespace game::replays {
 namespace {
 
@@ -25,16 +27,6 @@ bool EndsWith(std::string_view text, std::string_view end) {
 
 std::string Failure(const std::string& what) {
     return what + ": " + std::strerror(errno);
-}
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        text.remove_prefix(std::size_t(n));
-    }
-    return true;
 }
 
 // Ordinary games beyond the most recent ones go, oldest first (the names start with the
@@ -100,7 +92,7 @@ bool SaveReplay(const std::string& folder, const std::string& name, std::string_
         return false;
     }
     ::fchmod(fd, 0644);
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
+    bool ok = runtime::support::WriteAll(fd, text) && ::fsync(fd) == 0;
     if (::close(fd) != 0 && errno != EINTR) ok = false;
     if (!ok) {
         error = Failure("cannot write " + temporary);

@@ -13,6 +13,7 @@
 
 #include "runtime/support/files.hpp"
 #include "runtime/support/path.hpp"
+#include "runtime/support/regular_file.hpp"
 
 namespace runtime::support {
 namespace {
@@ -33,17 +34,6 @@ std::string BareName(const std::string& path) {
 
 bool NotThere(int error) {
     return error == ENOENT || error == ENOTDIR;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += std::size_t(put);
-    }
-    return true;
 }
 
 // The whole file, or false when it cannot be read or is larger than a mark.

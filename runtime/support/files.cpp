@@ -15,6 +15,7 @@
 #include "runtime/support/numbered_limits.hpp"
 #include "runtime/support/numbered_table.hpp"
 #include "runtime/support/path.hpp"
+#include "runtime/support/regular_file.hpp"
 
 namespace runtime::support {
 namespace {
@@ -143,18 +144,6 @@ void SkipToLineEnd(OpenFile& file) {
     }
 }
 
-// Number of bytes actually written; fewer than size only when the disk refuses more.
-std::size_t WriteAll(int fd, const char* bytes, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t put = ::write(fd, bytes + done, size - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) break;
-        done += std::size_t(put);
-    }
-    return done;
-}
-
 }  // namespace
 
 int OpenFileReadWrite(int fileNumber, std::string_view fileName) {
@@ -277,7 +266,7 @@ int WriteTextLine(std::string_view text) {
     file.pos = file.len = 0;
     std::string line(text);
     line += "\r\n";
-    return int(WriteAll(file.fd, line.data(), line.size()));
+    return int(WriteFully(file.fd, line.data(), line.size()));
 }
 
 int FinishFileNumber(int fileNumber) {

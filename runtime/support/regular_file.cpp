@@ -84,4 +84,19 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::vector<std
     return ok;
 }
 
+std::size_t WriteFully(int fd, const void* bytes, std::size_t size) {
+    const auto* from = static_cast<const char*>(bytes);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t put = ::write(fd, from + done, size - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            if (put == 0) errno = EIO;
+            break;
+        }
+        done += std::size_t(put);
+    }
+    return done;
+}
+
 }  // namespace runtime::support

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace runtime::support {
@@ -25,5 +26,15 @@ int CreateRegularFile(const std::string& path);
 // The first `limit` bytes of a regular file (all of a shorter one). False, with bytes
 // empty, when the file is missing, is not a regular file or cannot be read.
 bool ReadRegularFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes);
+
+// Writes size bytes to the descriptor, again after an interruption or a partial write.
+// Returns how many were written: fewer only when the disk refuses more (errno says why; EIO
+// when a write took nothing without an error).
+std::size_t WriteFully(int fd, const void* bytes, std::size_t size);
+
+// The whole text written, or false.
+inline bool WriteAll(int fd, std::string_view text) {
+    return WriteFully(fd, text.data(), text.size()) == text.size();
+}
 
 }  // namespace runtime::support

@@ -127,17 +127,6 @@ bool ReadBytes(const std::string& path, std::string& bytes, bool& whole, std::st
     return true;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += std::size_t(put);
-    }
-    return true;
-}
-
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home && home[0] == '/') return home;
     if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;

@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "game/presentation/packs/pack.hpp"
+#include "runtime/support/regular_file.hpp"
 
 namespace tools::pack {
 
@@ -486,17 +487,7 @@ std::vector<std::uint8_t> PackEntry(std::span<const std::uint8_t> content, bool 
 namespace {
 
 bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) {
-            if (wrote == 0) errno = EIO;
-            return false;
-        }
-        done += std::size_t(wrote);
-    }
-    return true;
+    return runtime::support::WriteFully(fd, bytes.data(), bytes.size()) == bytes.size();
 }
 
 }  // namespace
