@@ -21,15 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void WriteRaw(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadRaw(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class FileSets : public ::testing::Test {
   protected:
     void SetUp() override {

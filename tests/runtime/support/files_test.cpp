@@ -15,15 +15,6 @@
 namespace runtime::support {
 namespace {
 
-void WriteRaw(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadRaw(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class Files : public ::testing::Test {
   protected:
     void TearDown() override { CloseAllFiles(); }

@@ -20,15 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void WriteRaw(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadRaw(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 Settings Read(const std::string& path, std::vector<std::string>& problems) {
     problems.clear();
     return ReadSettings(path, problems);

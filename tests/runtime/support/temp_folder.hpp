@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -24,3 +26,13 @@ class TempFolder {
   private:
     std::filesystem::path path_;
 };
+
+// A file's bytes exactly as given, and read back whole (empty when it cannot be read).
+inline void WriteRaw(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadRaw(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
