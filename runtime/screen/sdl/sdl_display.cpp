@@ -1,8 +1,11 @@
 #include "runtime/screen/sdl/sdl_display.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+
+#include <SDL_opengl.h>
 
 #include "runtime/input/input.hpp"
 #include "runtime/input/sdl/sdl_input.hpp"
@@ -18,6 +21,8 @@ void (*g_switchHandler)(bool window) = nullptr;
 ScreenOptions g_options;
 
 constexpr int kScreenWidth = 800;
+// The shortest time between two fetches of the desktop's events: well under a frame.
+constexpr std::chrono::microseconds kFetchGap{1000};
 constexpr int kScreenHeight = 600;
 
 // Alt+Enter or F11: the switch between the full screen and a window.
@@ -265,24 +270,68 @@ class SdlDisplay final : public DisplayBackend {
         return r;
     }
 
+    // XRGB8888: blue in the lowest byte, the top byte ignored, as the back buffer.
     bool MakeTexture(int width, int height) {
-        // XRGB8888: blue in the lowest byte, the top byte ignored, as the back buffer. SDL's
-        // OpenGL renderer gets red first instead: Mesa's OpenGL keeps the renderer's textures
-        // red first and turns a blue-first upload round a pixel at a time, at several times
-        // the cost of CopyPixelsRedFirst.
-        SDL_RendererInfo info{};
-        redFirst_ = SDL_GetRendererInfo(renderer_, &info) == 0 && info.name &&
-                    std::strcmp(info.name, "opengl") == 0;
-        texture_ = SDL_CreateTexture(renderer_,
-                                     redFirst_ ? SDL_PIXELFORMAT_BGR888 : SDL_PIXELFORMAT_RGB888,
-                                     SDL_TEXTUREACCESS_STREAMING, width, height);
         textureWidth_ = width;
         textureHeight_ = height;
+        redFirst_ = false;
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
+                                     SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (!texture_) return false;
+        SDL_RendererInfo info{};
+        if (SDL_GetRendererInfo(renderer_, &info) != 0 || !info.name ||
+            std::strcmp(info.name, "opengl") != 0 || StoreBlueFirst())
+            return true;
+        // A driver that refuses gets a red-first texture instead: the back buffer is turned
+        // round into SDL's own buffer for it, one pass of CopyPixelsRedFirst a frame.
+        SDL_DestroyTexture(texture_);
+        redFirst_ = true;
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_BGR888,
+                                     SDL_TEXTUREACCESS_STREAMING, width, height);
         return texture_ != nullptr;
     }
 
-    // The back buffer into the texture; red first, it is turned round into SDL's own
-    // buffer for the texture, with no copy between.
+    // SDL's OpenGL renderer asks for the texture's storage by a sized format, for which
+    // Mesa keeps it red first and turns every blue-first upload round a pixel at a time.
+    // Asked again by the unsized format in the back buffer's own order, the driver keeps
+    // it blue first, as sent: each frame's upload is then one plain copy, with nothing
+    // turned round on the way. The texture's settings (its scaling filter) belong to the
+    // texture object and stay.
+    bool StoreBlueFirst() {
+        using TexImage2D = void(APIENTRY*)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum,
+                                           GLenum, const void*);
+        using GetIntegerv = void(APIENTRY*)(GLenum, GLint*);
+        using GetLevelParameter = void(APIENTRY*)(GLenum, GLint, GLenum, GLint*);
+        using GetError = GLenum(APIENTRY*)();
+        auto texImage2D = reinterpret_cast<TexImage2D>(SDL_GL_GetProcAddress("glTexImage2D"));
+        auto getIntegerv = reinterpret_cast<GetIntegerv>(SDL_GL_GetProcAddress("glGetIntegerv"));
+        auto getLevelParameter = reinterpret_cast<GetLevelParameter>(
+            SDL_GL_GetProcAddress("glGetTexLevelParameteriv"));
+        auto getError = reinterpret_cast<GetError>(SDL_GL_GetProcAddress("glGetError"));
+        if (!texImage2D || !getIntegerv || !getLevelParameter || !getError) return false;
+        if (SDL_GL_BindTexture(texture_, nullptr, nullptr) != 0) return false;
+        for (int i = 0; i < 16 && getError() != GL_NO_ERROR; ++i) {
+        }
+        // SDL binds a rectangle texture where the driver has only powers of 2 for other
+        // textures, or rounds the size up to them: the storage keeps the size SDL gave it.
+        GLint bound2d = 0;
+        getIntegerv(GL_TEXTURE_BINDING_2D, &bound2d);
+        const GLenum target = bound2d != 0 ? GL_TEXTURE_2D : GL_TEXTURE_RECTANGLE_ARB;
+        GLint width = 0, height = 0;
+        getLevelParameter(target, 0, GL_TEXTURE_WIDTH, &width);
+        getLevelParameter(target, 0, GL_TEXTURE_HEIGHT, &height);
+        bool stored = false;
+        if (getError() == GL_NO_ERROR && width > 0 && height > 0) {
+            texImage2D(target, 0, GL_RGBA, width, height, 0, GL_BGRA,
+                       GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+            stored = getError() == GL_NO_ERROR;
+        }
+        SDL_GL_UnbindTexture(texture_);
+        return stored;
+    }
+
+    // The back buffer into the texture: as it is, or turned round into SDL's own buffer for
+    // a red-first texture, with no copy between.
     void Upload(const Surface& backBuffer) {
         if (!redFirst_) {
             SDL_UpdateTexture(texture_, nullptr, backBuffer.pixels.data(), backBuffer.width * 4);
@@ -340,8 +389,17 @@ class SdlDisplay final : public DisplayBackend {
 SdlDisplay g_display;
 
 void SdlDisplay::Pump() {
+    // The game reads the keyboard and the mouse several times a frame, and fetching what the
+    // desktop sent is a round of system calls each time: it is fetched at most once in
+    // kFetchGap. What is already in SDL's queue is taken at every read.
+    static std::chrono::steady_clock::time_point lastFetch;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastFetch >= kFetchGap) {
+        lastFetch = now;
+        SDL_PumpEvents();
+    }
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
         switch (event.type) {
             case SDL_KEYDOWN:
                 if (g_display.ownWindow_ && IsDisplaySwitch(event.key)) {

@@ -154,7 +154,7 @@ constexpr bool kAddressSanitizer = false;
 #endif
 
 // The renderer most desktops get: the picture reaches the screen with its colours, through
-// the texture the display fills red first for it.
+// the texture whose storage the display asks again in the back buffer's own order.
 TEST_F(SdlWindow, FullScreenOnOpenGLShowsTheBackBuffer) {
     if (kAddressSanitizer) GTEST_SKIP() << "GL drivers leave what the leak checker reports";
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
