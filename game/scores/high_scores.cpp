@@ -1,6 +1,8 @@
 #include "game/scores/high_scores.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <optional>
 
 #include "game/presentation/font.hpp"
@@ -222,8 +224,55 @@ void SaveHighScore(std::int32_t score, std::string_view name) {
     DrawHighScoreTable();
 }
 
+namespace {
+
+constexpr int kPanelWidth = 800;
+constexpr int kPanelHeight = 268;
+
+// One row of the turned panel: every pixel from one to its right, and the leftmost pixel
+// twice at the right-hand end.
+void TurnedRow(std::uint32_t* to, const std::uint32_t* from) {
+    std::memcpy(to, from + 1, (kPanelWidth - 2) * sizeof(std::uint32_t));
+    to[kPanelWidth - 2] = from[0];
+    to[kPanelWidth - 1] = from[0];
+}
+
+// The panel turned in one pass over its pixels, with the same outcome as the four copies
+// of the sprite onto itself below: up, the top row comes back as the last two rows; down,
+// the bottom row comes back as the first two; each row moves one pixel to the left with
+// its leftmost pixel as the last two.
+bool TurnPanel(int sprite, bool up) {
+    runtime::sprites::SpriteRecord* r = runtime::sprites::FindSprite(sprite);
+    if (!r || !r->surface || r->fullWidth != kPanelWidth || r->fullHeight != kPanelHeight ||
+        r->surface->width != kPanelWidth || r->surface->height != kPanelHeight)
+        return false;
+    runtime::screen::Surface& p = *r->surface;
+    std::array<std::uint32_t, kPanelWidth> back;
+    if (up) {
+        std::memcpy(back.data(), p.Row(0), sizeof back);
+        for (int y = 0; y < kPanelHeight - 2; ++y)
+            TurnedRow(p.Row(y), p.Row(y + 1));
+        TurnedRow(p.Row(kPanelHeight - 2), back.data());
+        TurnedRow(p.Row(kPanelHeight - 1), back.data());
+    } else {
+        std::memcpy(back.data(), p.Row(kPanelHeight - 1), sizeof back);
+        for (int y = kPanelHeight - 1; y >= 2; --y)
+            TurnedRow(p.Row(y), p.Row(y - 1));
+        TurnedRow(p.Row(1), back.data());
+        TurnedRow(p.Row(0), back.data());
+    }
+    runtime::sprites::SpritePixelsChanged(sprite);
+    return true;
+}
+
+}  // namespace
+
 void scrollWindowBackground(int sprite) {
-    if (SelectTarget(sprite) != 0) {
+    if (TurnPanel(sprite, windowPhase < 250)) {
+        // The clip the copies leave stays on the sprite for its next drawing.
+        SetSpriteClip(sprite, 1, 0, kPanelWidth, kPanelHeight);
+        SelectTarget(-1);
+    } else if (SelectTarget(sprite) != 0) {
         // Each copy of the sprite onto itself goes through a temporary. Kept: the last clip
         // stays on the sprite for its next drawing.
         if (windowPhase < 250) {

@@ -1,6 +1,8 @@
 // The title menu: a scrolling background, the animation, three buttons hit pixel by pixel
 // under a pointer moved with the mouse, and the high-score table rolling through a window
 // over a drifting panel, with the star field plotted over the lot.
+#include <algorithm>
+
 #include "game/presentation/font.hpp"
 #include "game/presentation/packs/pack_loading.hpp"
 #include "game/presentation/sequences/phase_state.hpp"
@@ -60,6 +62,9 @@ constexpr PackTarget kMenuPack[] = {
 };
 
 constexpr int kButtonY = 190;
+constexpr int kPanelY = 265;  // the window's panel, under its borders at 255 and 534
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
 
 struct Button {
     int x;
@@ -82,6 +87,38 @@ void DrawBand(int sprite, int& offset, int step) {
     sprites::DrawSpriteKeyed(sprite, offset + 800, 270);
     offset -= step;
     if (offset <= -800) offset = 0;
+}
+
+// The part of the background picture, drawn with its top at row top, that falls inside
+// the screen rectangle [left, right) x [from, to).
+void DrawBackgroundPart(int top, int left, int right, int from, int to) {
+    from = std::max(from, top);
+    to = std::min(to, top + kScreenHeight);
+    if (left >= right || from >= to) return;
+    sprites::SetSpriteClip(kBackground, left, from - top, right - left, to - from);
+    sprites::DrawSprite(kBackground, left, from);
+}
+
+// The scrolling background, in two copies of the screen-sized picture, but for where the
+// window's panel goes later in the frame: the panel is drawn opaque over it, so nothing
+// there would be seen, and the frame copies a third less.
+void DrawBackgroundAroundPanel(int y) {
+    // The panel's shown part, as its copy will find it: one reaching outside the picture is
+    // not drawn at all.
+    const sprites::SpriteRecord* panel = sprites::FindSprite(kWindowBackground);
+    const bool covers = panel && panel->surface && panel->shownWidth > 0 &&
+                        panel->shownHeight > 0 && panel->clipX >= 0 && panel->clipY >= 0 &&
+                        panel->clipX + panel->shownWidth <= panel->surface->width &&
+                        panel->clipY + panel->shownHeight <= panel->surface->height;
+    const int right = covers ? std::clamp<int>(panel->shownWidth, 0, kScreenWidth) : 0;
+    const int bottom =
+        covers ? std::clamp(kPanelY + panel->shownHeight, kPanelY, kScreenHeight) : kPanelY;
+    for (const int top : {y, y + kScreenHeight}) {
+        DrawBackgroundPart(top, 0, kScreenWidth, 0, kPanelY);
+        DrawBackgroundPart(top, right, kScreenWidth, kPanelY, bottom);
+        DrawBackgroundPart(top, 0, kScreenWidth, bottom, kScreenHeight);
+    }
+    sprites::SetSpriteClip(kBackground, -1, 0, 0, 0);
 }
 
 // A move that would take the pointer onto or past an edge is dropped for that axis.
@@ -125,9 +162,13 @@ std::optional<MenuChoice> menuFrame() {
     MenuState& s = g_menu;
     // The two copies of the scrolling background write every pixel when its picture is as
     // large as the screen; black shows only where it is smaller or missing.
-    if (!sprites::SpriteCoversTarget(kBackground)) runtime::screen::FillTarget(0, 0, 0);
-    sprites::DrawSprite(kBackground, 0, s.backgroundY);
-    sprites::DrawSprite(kBackground, 0, s.backgroundY + 600);
+    if (sprites::SpriteCoversTarget(kBackground)) {
+        DrawBackgroundAroundPanel(s.backgroundY);
+    } else {
+        runtime::screen::FillTarget(0, 0, 0);
+        sprites::DrawSprite(kBackground, 0, s.backgroundY);
+        sprites::DrawSprite(kBackground, 0, s.backgroundY + 600);
+    }
     if (--s.backgroundY < -600) s.backgroundY = 0;
     if (runtime::sound::MediaStatus() == 0) {
         runtime::sound::SeekMedia(0);
@@ -150,7 +191,7 @@ std::optional<MenuChoice> menuFrame() {
     }
 
     sprites::DrawSpriteKeyed(kTitle, 0, 40);
-    sprites::DrawSprite(kWindowBackground, 0, 265);
+    sprites::DrawSprite(kWindowBackground, 0, kPanelY);
     DrawBand(kDustLayer, s.band1, 1);
     DrawBand(kSparkLayer, s.band2, 2);
     game::scores::scrollWindowBackground(kWindowBackground);

@@ -1,11 +1,11 @@
 #include "runtime/screen/sdl/sdl_display.hpp"
 
+#include <SDL_opengl.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-
-#include <SDL_opengl.h>
 
 #include "runtime/input/input.hpp"
 #include "runtime/input/sdl/sdl_input.hpp"
@@ -275,8 +275,8 @@ class SdlDisplay final : public DisplayBackend {
         textureWidth_ = width;
         textureHeight_ = height;
         redFirst_ = false;
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
-                                     SDL_TEXTUREACCESS_STREAMING, width, height);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                     width, height);
         if (!texture_) return false;
         SDL_RendererInfo info{};
         if (SDL_GetRendererInfo(renderer_, &info) != 0 || !info.name ||
@@ -286,8 +286,8 @@ class SdlDisplay final : public DisplayBackend {
         // round into SDL's own buffer for it, one pass of CopyPixelsRedFirst a frame.
         SDL_DestroyTexture(texture_);
         redFirst_ = true;
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_BGR888,
-                                     SDL_TEXTUREACCESS_STREAMING, width, height);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_BGR888, SDL_TEXTUREACCESS_STREAMING,
+                                     width, height);
         return texture_ != nullptr;
     }
 
@@ -305,8 +305,8 @@ class SdlDisplay final : public DisplayBackend {
         using GetError = GLenum(APIENTRY*)();
         auto texImage2D = reinterpret_cast<TexImage2D>(SDL_GL_GetProcAddress("glTexImage2D"));
         auto getIntegerv = reinterpret_cast<GetIntegerv>(SDL_GL_GetProcAddress("glGetIntegerv"));
-        auto getLevelParameter = reinterpret_cast<GetLevelParameter>(
-            SDL_GL_GetProcAddress("glGetTexLevelParameteriv"));
+        auto getLevelParameter =
+            reinterpret_cast<GetLevelParameter>(SDL_GL_GetProcAddress("glGetTexLevelParameteriv"));
         auto getError = reinterpret_cast<GetError>(SDL_GL_GetProcAddress("glGetError"));
         if (!texImage2D || !getIntegerv || !getLevelParameter || !getError) return false;
         if (SDL_GL_BindTexture(texture_, nullptr, nullptr) != 0) return false;
@@ -322,8 +322,8 @@ class SdlDisplay final : public DisplayBackend {
         getLevelParameter(target, 0, GL_TEXTURE_HEIGHT, &height);
         bool stored = false;
         if (getError() == GL_NO_ERROR && width > 0 && height > 0) {
-            texImage2D(target, 0, GL_RGBA, width, height, 0, GL_BGRA,
-                       GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+            texImage2D(target, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                       nullptr);
             stored = getError() == GL_NO_ERROR;
         }
         SDL_GL_UnbindTexture(texture_);

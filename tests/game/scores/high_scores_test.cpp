@@ -281,6 +281,53 @@ TEST_F(HighScores, TheTablePictureScrollsThroughItsWindow) {
     EXPECT_EQ(highScoreScrollerRow(), 0);
 }
 
+// The window's panel turns in one pass; it must come out as from the four copies of the
+// sprite onto itself that describe the turn, over a whole cycle of the window phase.
+TEST_F(HighScores, TheWindowPanelTurnsAsItsCopiesOntoItselfWould) {
+    namespace sprites = runtime::sprites;
+    constexpr int kTurned = 300, kCopied = 301;
+    ASSERT_NE(sprites::MakeBlankSprite(kTurned, 800, 268), 0);
+    ASSERT_NE(sprites::MakeBlankSprite(kCopied, 800, 268), 0);
+    auto& turned = sprites::FindSprite(kTurned)->surface->pixels;
+    auto& copied = sprites::FindSprite(kCopied)->surface->pixels;
+    std::uint32_t seed = 12345;
+    for (auto& pixel : turned)
+        pixel = (seed = seed * 1664525u + 1013904223u) >> 8;
+    copied = turned;
+    sprites::SpritePixelsChanged(kTurned);
+    sprites::SpritePixelsChanged(kCopied);
+
+    auto copyOntoItself = [](int n, int x, int y, int width, int height, int toX, int toY) {
+        sprites::SetSpriteClip(n, x, y, width, height);
+        sprites::DrawSprite(n, toX, toY);
+    };
+    resetWindowPhase();
+    for (int step = 0; step <= 501; ++step) {
+        scrollWindowBackground(kTurned);
+        sprites::SelectTarget(kCopied);
+        if (step < 250) {
+            copyOntoItself(kCopied, 0, 0, 800, 1, 0, 267);
+            copyOntoItself(kCopied, 0, 1, 800, 268, 0, 0);
+        } else if (step <= 500) {
+            copyOntoItself(kCopied, 0, 267, 800, 1, 0, 0);
+            copyOntoItself(kCopied, 0, 0, 800, 267, 0, 1);
+        } else {  // the phase started again
+            copyOntoItself(kCopied, 0, 0, 800, 1, 0, 267);
+            copyOntoItself(kCopied, 0, 1, 800, 268, 0, 0);
+        }
+        copyOntoItself(kCopied, 0, 0, 1, 268, 799, 0);
+        copyOntoItself(kCopied, 1, 0, 800, 268, 0, 0);
+        sprites::SelectTarget(-1);
+        ASSERT_TRUE(turned == copied) << "step " << step;
+    }
+    // Both leave the same part shown, and the back buffer as the target.
+    const sprites::SpriteRecord* t = sprites::FindSprite(kTurned);
+    EXPECT_EQ(t->clipX, 1);
+    EXPECT_EQ(t->shownWidth, 799);
+    EXPECT_EQ(t->shownHeight, 268);
+    EXPECT_EQ(runtime::screen::State().target, &runtime::screen::BackBuffer());
+}
+
 // Plays the game-over screen with the score, tapping the keys one after the other, then
 // holding Escape. Returns how often the key click sounded.
 int PlayGameOver(std::int32_t score, std::initializer_list<int> keys) {

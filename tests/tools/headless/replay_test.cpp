@@ -1,10 +1,14 @@
-// Seeded replays through the real level code: the state and the pictures of chosen frames
+// Seeded replays through the real game code: the state and the pictures of chosen frames
 // must come out exactly as recorded. A change that alters play shows up here first; when a
 // change is meant to alter it, run the test, check the new values by eye and record them.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -153,6 +157,38 @@ TEST(Replay, EscapePausesAndSSavesTheScreen) {
     std::error_code ec;
     EXPECT_EQ(std::filesystem::file_size("screen.bmp", ec), 54u + 800u * 600u * 3u);
     std::filesystem::remove("screen.bmp");
+}
+
+// The phases around play, through the tool's game command: the introduction's star field
+// and dot clouds, then the title menu's background, panel and stars as the panel turns up
+// and then down, must come out as recorded (checksums of the saved pictures).
+TEST(Replay, IntroductionAndTitleMenuPictures) {
+    ENTER_PLAY_FOLDER();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("tessaly-phases-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    { std::ofstream(folder / "skip.script") << "700 key 57 down\n701 key 57 up\n"; }
+    const std::uint64_t frames[] = {600, 702, 703, 1000, 1300, 1700};
+    std::string command = std::string("\"") + TESSALY_HEADLESS_TOOL + "\" game --frames 1800" +
+                          " --input \"" + (folder / "skip.script").string() + "\"";
+    for (const std::uint64_t frame : frames)
+        command += " --shot " + std::to_string(frame) + ":\"" +
+                   (folder / (std::to_string(frame) + ".bmp")).string() + "\"";
+    ASSERT_EQ(std::system((command + " >/dev/null").c_str()), 0) << command;
+    const std::map<std::uint64_t, std::uint64_t> recorded = {
+        {600, 0xc3635b134a827a85ull},  {702, 0xc5baf5161ab36867ull},
+        {703, 0xcc990815249c86e3ull},  {1000, 0x8432ee9dbea11576ull},
+        {1300, 0xb831ed3d9abf3bdeull}, {1700, 0xb65bdcbbe7c168d7ull}};
+    for (const std::uint64_t frame : frames) {
+        std::ifstream in(folder / (std::to_string(frame) + ".bmp"), std::ios::binary);
+        std::uint64_t hash = 1469598103934665603ull;
+        for (std::istreambuf_iterator<char> it(in), end; it != end; ++it) {
+            hash ^= std::uint8_t(*it);
+            hash *= 1099511628211ull;
+        }
+        EXPECT_EQ(hash, recorded.at(frame)) << "frame " << frame << ": " << std::hex << hash;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
