@@ -11,16 +11,6 @@ namespace {
 
 StarField g_field;
 
-// Rounds to the nearest whole number, halves to the even one, as std::nearbyint does in
-// the default rounding mode, without a call: below 2^23 adding and taking away 2^23 leaves
-// no fraction to keep, and from there up every float is whole.
-inline float RoundHalfEven(float v) {
-    constexpr float kWhole = 8388608.0f;  // 2^23
-    if (!(std::fabs(v) < kWhole)) return v;
-    const float shift = std::copysign(kWhole, v);
-    return (v + shift) - shift;
-}
-
 }  // namespace
 
 StarField& Stars() {
@@ -42,12 +32,7 @@ void createStarField() {
 void drawStarField() {
     StarField& f = g_field;
     const float c = f.cameraDepth;
-    runtime::screen::DrawingOutput* out = runtime::screen::OpenScreenDrawing();
-    const bool drawing = runtime::screen::BeginDrawing(out) != 0;
-    // The usual layout is written straight into the back buffer: the field is thousands
-    // of points a frame. Its greys read the same in either order of red and blue.
-    const bool direct = drawing && out->pixelLayout == runtime::screen::Layout32Blue &&
-                        out->width >= 800 && out->height >= 600;
+    runtime::screen::BeginDrawing(runtime::screen::OpenScreenDrawing());
     for (Star& star : f.stars) {
         // A star that falls behind the camera comes back at the far end, and one beyond
         // the far end comes back right in front of the camera.
@@ -57,18 +42,14 @@ void drawStarField() {
             star.z = c;
         const float depth = star.z - c;
         if (depth == 0.0f) continue;  // on the camera itself: nowhere on the screen
-        // The screen position rounds half to even, in floats; it is compared before it
-        // becomes an integer, so a star close to the camera cannot overflow one.
-        const float sx = RoundHalfEven(star.x / depth * 100.0f + 400.0f);
-        const float sy = RoundHalfEven(star.y / depth * 100.0f + 300.0f);
+        // The screen position rounds half to even (the default rounding mode), in floats;
+        // it is compared before it becomes an integer, so a star close to the camera
+        // cannot overflow one.
+        const float sx = std::nearbyint(star.x / depth * 100.0f + 400.0f);
+        const float sy = std::nearbyint(star.y / depth * 100.0f + 300.0f);
         if (!(sx > 0.0f && sx < 800.0f && sy > 0.0f && sy < 600.0f)) continue;
         const auto g = std::uint32_t(int(255.0f - depth * 0.255f));
-        const std::uint32_t grey = g | g << 8 | g << 16;
-        if (direct)
-            reinterpret_cast<std::uint32_t*>(out->pixels + std::size_t(sy) * out->pitch)[int(sx)] =
-                grey;
-        else
-            runtime::screen::PlotPixel(int(sx), int(sy), grey);
+        runtime::screen::PlotPixel(int(sx), int(sy), g | g << 8 | g << 16);
     }
     runtime::screen::EndDrawing();
 
