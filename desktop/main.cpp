@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,6 +99,8 @@ void ShowMessageWindow(const char* headline, const std::string& text) {
 
 // Written to by the signal handler, read on the game's thread through GLib's main context.
 int gSignalPipe[2] = {-1, -1};
+// Set by the signal handler, so the game's frames know to look at once.
+volatile std::sig_atomic_t gSignalled = 0;
 
 // Differs: a quit signal cuts short the pause between two phases
 // (docs/differences.md, The game on a Linux desktop)
@@ -106,6 +109,7 @@ int gSignalPipe[2] = {-1, -1};
 void OnSignal(int) {
     const int saved = errno;
     runtime::support::CutWaitsShort();
+    gSignalled = 1;
     const char signalled = 1;
     if (::write(gSignalPipe[1], &signalled, 1) < 0) {
         // The pipe is full: a quit is on its way already.
@@ -138,8 +142,15 @@ void CatchQuitSignals() {
 }
 
 // The signals arrive through GLib's main context; the full-screen phases do not run it
-// themselves, so each frame looks at it once without waiting.
+// themselves, so the frames turn it without waiting: at once after a signal, and otherwise
+// every kFramesBetweenLooks frames for the toolkit's other sources (a look costs a round of
+// system calls, and most frames have nothing for it).
+constexpr unsigned kFramesBetweenLooks = 8;
+
 void LookAtSignals() {
+    static unsigned frames = 0;
+    if (!gSignalled && ++frames % kFramesBetweenLooks != 0) return;
+    gSignalled = 0;
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
 }
