@@ -38,6 +38,9 @@ TEST(StarField, ProjectsStarsWithDepthBrightness) {
     f.stars[6] = {5.0f, 5.0f, 250.0f};       // on the camera: not drawn
     f.stars[7] = {0.0f, 0.0f, 200.0f};       // behind the camera: moved to the far end
     f.stars[8] = {0.0f, 0.0f, 1300.0f};      // beyond the far end: moved onto the camera
+    f.stars[9] = {-12.5f, 0.0f, 350.0f};     // 387.5 rounds to the even 388
+    // The last star, which the field takes on its own: 362.5 rounds to the even 362.
+    f.stars[game::presentation::kStars - 1] = {-37.5f, 0.0f, 350.0f};
 
     runtime::screen::FillTarget(255, 0, 0);
     drawStarField();
@@ -49,13 +52,17 @@ TEST(StarField, ProjectsStarsWithDepthBrightness) {
     EXPECT_EQ(ScreenColour(413, 300), 0x0000FFu);
     EXPECT_EQ(ScreenColour(437, 300), 0x0000FFu);
     EXPECT_EQ(ScreenColour(0, 320), 0x0000FFu);
+    EXPECT_EQ(ScreenColour(388, 300), Grey(229));
+    EXPECT_EQ(ScreenColour(387, 300), 0x0000FFu);
+    EXPECT_EQ(ScreenColour(362, 300), Grey(229));
+    EXPECT_EQ(ScreenColour(363, 300), 0x0000FFu);
     EXPECT_EQ(ScreenColour(400, 300), Grey(0));  // star 7 at the far end, centred
     EXPECT_EQ(f.stars[7].z, 1250.0f);
     EXPECT_EQ(f.stars[8].z, 250.0f);
     std::size_t plotted = 0;
     for (const std::uint32_t p : runtime::screen::BackBuffer().pixels)
         plotted += (p & 0xFFFFFFu) != 0xFF0000u;
-    EXPECT_EQ(plotted, 6u);  // stars 0 to 4 and 7
+    EXPECT_EQ(plotted, 8u);  // stars 0 to 4, 7, 9 and the last
     EXPECT_EQ(f.cameraDepth, 251.0f);
 }
 
