@@ -12,13 +12,7 @@ source "$(dirname "$0")/../x_driving.sh"
 program=$1
 send_close_request=$2
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/work_folder.sh"
 out=$work/out
 deadline=$((SECONDS + 60))
 

@@ -16,21 +16,12 @@ send_close_request=$3
 level_frame_check=$4
 need_game_folder "$game_dir"
 
-work=$(mktemp -d)
-# The player's own settings file (a window, a mouse speed) stays out of the test.
-export XDG_CONFIG_HOME=$work/config
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/work_folder.sh"
 
 # The game runs in a folder of its own, so its screenshot and scores stay out of the build.
-mkdir -p "$work/game/data" "$work/game/levels"
-ln -s "$game_dir"/data/*.pak "$work/game/data/"
+link_game_folder "$game_dir"
+mkdir -p "$work/game/levels"
 cp "$(ls "$game_dir"/levels/*.lvl | head -1)" "$work/game/levels/mine.lvl"
-ln -s "$game_dir/sfx" "$work/game/sfx"
 out=$work/out
 
 deadline=0

@@ -14,15 +14,8 @@ program=$1
 game_dir=$2
 need_game_folder "$game_dir"
 
-work=$(mktemp -d)
-# The player's own settings file (a window, a mouse speed) stays out of the test.
-export XDG_CONFIG_HOME=$work/config
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+work_stop_signal=KILL
+source "$(dirname "$0")/work_folder.sh"
 
 mkdir -p "$work/game/data" "$work/game/sfx"
 ln -s "$game_dir"/data/*.pak "$work/game/data/"

@@ -15,19 +15,9 @@ headless=$2
 game_dir=$3
 need_game_folder "$game_dir"
 
-work=$(mktemp -d)
-# The player's own settings file (a window, a mouse speed) stays out of the test.
-export XDG_CONFIG_HOME=$work/config
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/work_folder.sh"
 
-mkdir -p "$work/game/data"
-ln -s "$game_dir"/data/*.pak "$work/game/data/"
-ln -s "$game_dir/sfx" "$work/game/sfx"
+link_game_folder "$game_dir"
 out=$work/out
 deadline=0
 

@@ -15,20 +15,12 @@ program=$1
 game_dir=$2
 need_game_folder "$game_dir"
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/work_folder.sh"
 
-mkdir -p "$work/game/data" "$work/config/tessaly"
-ln -s "$game_dir"/data/*.pak "$work/game/data/"
-ln -s "$game_dir/sfx" "$work/game/sfx"
+link_game_folder "$game_dir"
+mkdir -p "$work/config/tessaly"
 settings=$work/config/tessaly/settings.ini
 printf '# mine\ndisplay = window\nmouse_speed = 2\nwindow_scale = many\nvolume = 11\n' >"$settings"
-export XDG_CONFIG_HOME=$work/config
 out=$work/out
 deadline=$((SECONDS + 120))
 (cd "$work/game" && exec "$program") >"$out" 2>&1 &
