@@ -12,8 +12,7 @@ source "$(dirname "$0")/../x_driving.sh"
 program=$1
 send_close_request=$2
 
-source "$(dirname "$0")/work_folder.sh"
-out=$work/out
+source "$(dirname "$0")/game_run.sh"
 deadline=$((SECONDS + 60))
 
 mkdir "$work/empty" "$work/no-music" "$work/no-music/data"

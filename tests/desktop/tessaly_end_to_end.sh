@@ -16,33 +16,12 @@ send_close_request=$3
 level_frame_check=$4
 need_game_folder "$game_dir"
 
-source "$(dirname "$0")/work_folder.sh"
+source "$(dirname "$0")/game_run.sh"
 
 # The game runs in a folder of its own, so its screenshot and scores stay out of the build.
 link_game_folder "$game_dir"
 mkdir -p "$work/game/levels"
 cp "$(ls "$game_dir"/levels/*.lvl | head -1)" "$work/game/levels/mine.lvl"
-out=$work/out
-
-deadline=0
-
-start() {
-    deadline=$((SECONDS + 90))
-    (cd "$work/game" && exec "$program" "$@") >"$out" 2>&1 &
-    pid=$!
-}
-
-full_screen() { window_of_size 1280x1024; }
-# The full screen's X window may be made again while the screen opens (SDL remakes it for
-# its renderer), so each look finds the window anew: the keys go to it, pressed again in
-# case the first press went to the window that went away.
-pressed_until() {
-    local keys=$1
-    shift
-    full_screen && xdotool windowfocus "$found" keyup $keys keydown $keys
-    "$@"
-}
-screenshot_taken() { [ -s "$work/game/screen.bmp" ]; }
 
 # Through the launcher ("Start Game/Level" at (380, 100), 210 x 40) and the pacing choice
 # (Return held until the full screen is there) to the full screen, which gets the keyboard.

@@ -15,7 +15,7 @@ game_dir=$2
 need_game_folder "$game_dir"
 
 work_stop_signal=KILL
-source "$(dirname "$0")/work_folder.sh"
+source "$(dirname "$0")/game_run.sh"
 
 mkdir -p "$work/game/data" "$work/game/sfx"
 ln -s "$game_dir"/data/*.pak "$work/game/data/"
@@ -23,7 +23,6 @@ ln -s "$game_dir"/sfx/*.mp3 "$work/game/sfx/"
 rm "$work/game/data/win.pak" "$work/game/sfx/introwin.mp3"
 # Nobody ever writes into these: opening them to read would wait for a writer for ever.
 mkfifo "$work/game/data/win.pak" "$work/game/sfx/introwin.mp3"
-out=$work/out
 
 start() {
     deadline=$((SECONDS + 90))

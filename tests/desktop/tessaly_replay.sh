@@ -15,25 +15,9 @@ headless=$2
 game_dir=$3
 need_game_folder "$game_dir"
 
-source "$(dirname "$0")/work_folder.sh"
+source "$(dirname "$0")/game_run.sh"
 
 link_game_folder "$game_dir"
-out=$work/out
-deadline=0
-
-start() {
-    deadline=$((SECONDS + 90))
-    (cd "$work/game" && exec "$program" "$@") >"$out" 2>&1 &
-    pid=$!
-}
-full_screen() { window_of_size 1280x1024; }
-pressed_until() {
-    local keys=$1
-    shift
-    full_screen && xdotool windowfocus "$found" keyup $keys keydown $keys
-    "$@"
-}
-screenshot_taken() { [ -s "$work/game/screen.bmp" ]; }
 
 echo "run 1: a game into a level and out, recorded"
 start

@@ -15,13 +15,12 @@ program=$1
 game_dir=$2
 need_game_folder "$game_dir"
 
-source "$(dirname "$0")/work_folder.sh"
+source "$(dirname "$0")/game_run.sh"
 
 link_game_folder "$game_dir"
 mkdir -p "$work/config/tessaly"
 settings=$work/config/tessaly/settings.ini
 printf '# mine\ndisplay = window\nmouse_speed = 2\nwindow_scale = many\nvolume = 11\n' >"$settings"
-out=$work/out
 deadline=$((SECONDS + 120))
 (cd "$work/game" && exec "$program") >"$out" 2>&1 &
 pid=$!
