@@ -21,9 +21,9 @@ void (*g_switchHandler)(bool window) = nullptr;
 ScreenOptions g_options;
 
 constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
 // The shortest time between two fetches of the desktop's events: well under a frame.
 constexpr std::chrono::microseconds kFetchGap{1000};
-constexpr int kScreenHeight = 600;
 
 // Alt+Enter or F11: the switch between the full screen and a window.
 bool IsDisplaySwitch(const SDL_KeyboardEvent& key) {
