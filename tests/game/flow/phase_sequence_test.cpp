@@ -2,7 +2,6 @@
 // real program on the headless backend: each run is a fresh program from the opened full
 // screen to its exit, with a scripted player.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/command_run.hpp"
 #include "tests/game_folder.hpp"
 
 namespace {
@@ -68,13 +68,9 @@ GameRun RunGame(const std::string& arguments, const std::string& script = "") {
                           TESSALY_PLAY_DATA_DIR + "\" " + arguments;
     if (!script.empty()) command += " --input \"" + Write("player.script", script).string() + "\"";
     GameRun run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const tessaly_test::CommandRun ran = tessaly_test::RunCommand(command + " 2>&1");
+    run.status = ran.status;
+    run.output = ran.output;
     std::istringstream lines(run.output);
     std::string line;
     while (std::getline(lines, line)) {

@@ -12,6 +12,7 @@
 
 #include "game/levels/bricks.hpp"
 #include "game/state/game_state.hpp"
+#include "tests/command_run.hpp"
 #include "tests/game_folder.hpp"
 #include "tools/headless/runner.hpp"
 
@@ -133,15 +134,8 @@ TEST(HeadlessTool, RefusesBadArgumentsWithAMessage) {
 
 // Runs the tool and returns its standard output (for --help).
 std::string ToolOutput(const std::string& arguments) {
-    std::string out;
-    const std::string command = std::string("\"") + TESSALY_HEADLESS_TOOL + "\" " + arguments;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char chunk[4096];
-        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-            out.append(chunk, got);
-        pclose(pipe);
-    }
-    return out;
+    return tessaly_test::RunCommand(std::string("\"") + TESSALY_HEADLESS_TOOL + "\" " + arguments)
+        .output;
 }
 
 TEST(HeadlessTool, HelpSaysWhatEveryCommandAndOptionDoes) {

@@ -3,7 +3,6 @@
 // and the same score; a tampered file fails its proof, and files that are cut short,
 // damaged or hostile are refused with the line at fault, never crashing or hanging.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/command_run.hpp"
 #include "tests/game_folder.hpp"
 #include "tests/runtime/support/temp_folder.hpp"
 
@@ -33,13 +33,9 @@ ToolRun Tool(const std::string& arguments) {
     const std::string command =
         std::string("timeout 120 \"") + TESSALY_HEADLESS_TOOL + "\" " + arguments + " 2>&1";
     ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const tessaly_test::CommandRun ran = tessaly_test::RunCommand(command);
+    run.status = ran.status;
+    run.output = ran.output;
     std::istringstream lines(run.output);
     std::string line;
     while (std::getline(lines, line)) {
